@@ -1,0 +1,206 @@
+#include "host_arrays.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "memory.hpp"
+
+namespace host {
+
+namespace {
+const char* g_module = "mom";
+}
+
+const char* module_name() { return g_module; }
+
+[[noreturn]] void usage(const char* message) { throw UsageError(message); }
+
+// --- Arguments ------------------------------------------------------------------------------
+
+bool is_empty(const mxArray* a) { return a == nullptr || mxIsEmpty(a); }
+
+Matrix matrix(const mxArray* a, const std::string& what) {
+  if (a == nullptr) mom::fail("missingArgument", what + " is missing");
+  if (!mxIsDouble(a) || mxIsSparse(a)) {
+    mom::fail("badType", what + " must be a full double array, not " +
+                             std::string(mxIsSparse(a) ? "sparse " : "") + mxGetClassName(a));
+  }
+  Matrix m;
+  m.rows = static_cast<std::size_t>(mxGetM(a));
+  m.cols = static_cast<std::size_t>(mxGetN(a));
+  if (m.rows * m.cols != static_cast<std::size_t>(mxGetNumberOfElements(a))) {
+    // An N-d array: view it as rows x (product of the other dimensions), as the host does.
+    m.cols = m.rows ? static_cast<std::size_t>(mxGetNumberOfElements(a)) / m.rows : 0;
+  }
+  m.re = mxGetPr(a);
+  m.im = mxIsComplex(a) ? mxGetPi(a) : nullptr;
+  return m;
+}
+
+double scalar(const mxArray* a, const std::string& what) {
+  if (a == nullptr) mom::fail("missingArgument", what + " is missing");
+  if (mxIsEmpty(a)) mom::fail("badScalar", what + " must be a scalar, not empty");
+  if (!mxIsNumeric(a) && !mxIsLogical(a)) {
+    mom::fail("badScalar", what + " must be numeric, not " + std::string(mxGetClassName(a)));
+  }
+  return mxGetScalar(a);
+}
+
+std::int64_t integer(const mxArray* a, const std::string& what) {
+  const double v = scalar(a, what);
+  std::int64_t t = 0;
+  if (!mom::truncate_to_int64(v, t)) {
+    mom::fail("badScalar", what + " must be a finite integer value, not " +
+                               mom::format_index_value(v));
+  }
+  return t;
+}
+
+// --- Records --------------------------------------------------------------------------------
+
+std::string field_label(const char* record_name, const char* field_name) {
+  return "field '" + std::string(field_name) + "' of '" + record_name + "'";
+}
+
+const mxArray* field(const mxArray* record, const char* record_name, const char* field_name) {
+  if (record == nullptr || !mxIsStruct(record)) {
+    mom::fail("badRecord", "'" + std::string(record_name) + "' must be a struct");
+  }
+  if (mxGetNumberOfElements(record) < 1) {
+    mom::fail("badRecord", "'" + std::string(record_name) + "' is an empty struct array");
+  }
+  const mxArray* f = mxGetField(record, 0, field_name);
+  if (f == nullptr) {
+    mom::fail("missingField", "'" + std::string(record_name) + "' has no field '" + field_name +
+                                  "'");
+  }
+  return f;
+}
+
+bool has_field(const mxArray* record, const char* field_name) {
+  return record != nullptr && mxIsStruct(record) && mxGetNumberOfElements(record) >= 1 &&
+         mxGetFieldNumber(record, field_name) >= 0;
+}
+
+Matrix field_matrix(const mxArray* record, const char* record_name, const char* field_name) {
+  return matrix(field(record, record_name, field_name), field_label(record_name, field_name));
+}
+
+double field_scalar(const mxArray* record, const char* record_name, const char* field_name) {
+  return scalar(field(record, record_name, field_name), field_label(record_name, field_name));
+}
+
+std::size_t field_count(const mxArray* record, const char* record_name, const char* field_name) {
+  const std::string what = field_label(record_name, field_name);
+  const std::int64_t n = integer(field(record, record_name, field_name), what);
+  if (n < 0) mom::fail("badCount", what + " must not be negative, not " + std::to_string(n));
+  return static_cast<std::size_t>(n);
+}
+
+void require_values(const Matrix& m, std::size_t needed, const std::string& what) {
+  if (m.size() < needed) {
+    mom::fail("badSize", what + " has " + std::to_string(m.size()) + " values, at least " +
+                             std::to_string(needed) + " needed");
+  }
+}
+
+void require_shape(const Matrix& m, std::size_t rows, std::size_t cols, const std::string& what) {
+  if (m.rows < rows || m.cols < cols) {
+    mom::fail("badSize", what + " is " + std::to_string(m.rows) + " x " + std::to_string(m.cols) +
+                             ", at least " + std::to_string(rows) + " x " + std::to_string(cols) +
+                             " needed");
+  }
+}
+
+// --- Results --------------------------------------------------------------------------------
+
+void ArrayDeleter::operator()(mxArray* a) const { mxDestroyArray(a); }
+
+namespace {
+
+mxArray* create_matrix(std::size_t rows, std::size_t cols, bool complex, const char* what) {
+  const std::size_t planes = complex ? 2 : 1;
+  mom::ensure_memory(mom::checked_mul(mom::checked_mul(rows, cols, what), 8 * planes, what),
+                     what);
+  mxArray* a = mxCreateDoubleMatrix(static_cast<mwSize>(rows), static_cast<mwSize>(cols),
+                                    complex ? mxCOMPLEX : mxREAL);
+  if (a == nullptr) throw mom::OutOfMemory(std::string("not enough memory for ") + what);
+  return a;
+}
+
+}  // namespace
+
+RealResult make_real(std::size_t rows, std::size_t cols) {
+  RealResult r{Array(create_matrix(rows, cols, false, "the result")), nullptr};
+  r.re = mxGetPr(r.array.get());
+  return r;
+}
+
+ComplexResult make_complex(std::size_t rows, std::size_t cols) {
+  ComplexResult r{Array(create_matrix(rows, cols, true, "the result")), nullptr, nullptr};
+  r.re = mxGetPr(r.array.get());
+  r.im = mxGetPi(r.array.get());
+  return r;
+}
+
+Array make_scalar(double value) {
+  RealResult r = make_real(1, 1);
+  r.re[0] = value;
+  return std::move(r.array);
+}
+
+StructResult::StructResult(std::initializer_list<const char*> fields) {
+  std::vector<const char*> names(fields);
+  array_.reset(mxCreateStructMatrix(1, 1, static_cast<int>(names.size()), names.data()));
+  if (!array_) throw mom::OutOfMemory("not enough memory for the result struct");
+}
+
+void StructResult::set(const char* field, Array value) {
+  mxSetField(array_.get(), 0, field, value.release());
+}
+
+void set_result(mxArray* plhs[], int slot, Array value) { plhs[slot] = value.release(); }
+
+// --- Messages -------------------------------------------------------------------------------
+
+void warning(const char* mnemonic, const std::string& message) {
+  const std::string id = std::string(g_module) + ":" + mnemonic;
+  mexWarnMsgIdAndTxt(id.c_str(), "%s", message.c_str());
+}
+
+// --- The boundary ---------------------------------------------------------------------------
+
+namespace detail {
+
+namespace {
+void fill(Failure& f, const char* module, const char* mnemonic, const char* message) {
+  std::snprintf(f.id, sizeof f.id, "%s:%s", module, mnemonic);
+  std::snprintf(f.message, sizeof f.message, "%s", message);
+}
+}  // namespace
+
+bool guarded(const char* module, void (*body)(void*), void* context, Failure& failure) noexcept {
+  g_module = module;
+  try {
+    body(context);
+    return true;
+  } catch (const mom::Error& e) {
+    fill(failure, module, e.mnemonic().c_str(), e.what());
+  } catch (const std::bad_alloc&) {
+    fill(failure, module, "outOfMemory", "not enough memory to complete the call");
+  } catch (const std::exception& e) {
+    fill(failure, module, "internal", e.what());
+  } catch (...) {
+    // The host's own exceptions (an interrupt, a failed host allocation) end up here.
+    fill(failure, module, "interrupted", "the call was interrupted by the host");
+  }
+  return false;
+}
+
+void raise(const Failure& failure) { mexErrMsgIdAndTxt(failure.id, "%s", failure.message); }
+
+}  // namespace detail
+
+}  // namespace host

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what the build needs (Debian 12; apt-get when run as root, sudo otherwise),
+# then configures and builds everything into build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(build-essential cmake octave liboctave-dev libopenblas-dev liblapack-dev
+          libgtest-dev libgmock-dev libbenchmark-dev gmsh)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j"$(nproc)"
