@@ -317,16 +317,6 @@ TEST(CellExcitation, LinearInTheFieldAndSumsOverTetrahedra) {
             1e-14);
 }
 
-TEST(CellExcitation, FieldColumnsAreReadWithTheirStride) {
-  // A field with extra rows: column t starts at rows·t, rows beyond the third are ignored.
-  const Cells c = corner_tetrahedron(cplx(0.5, 0.1));
-  Field tall(1, 5), plain(1);
-  tall.set(0, {cplx(1, 2), 3.0, cplx(0, -1)});
-  plain.set(0, {cplx(1, 2), 3.0, cplx(0, -1)});
-  tall.re[3] = tall.re[4] = tall.im[3] = kNaN;
-  EXPECT_EQ(excite(c, tall.view()), excite(c, plain.view()));
-}
-
 std::string error_of(const std::function<void()>& call) {
   try {
     call();
@@ -527,6 +517,35 @@ TEST(PlateExcitation, PiecewiseConstantFieldMatchesQuadratureOfTheBasisFunction)
     }
     EXPECT_LT(std::abs(v[m] - want), 1e-13 * (1 + std::abs(want))) << "function " << m + 1;
   }
+}
+
+TEST(ElementField, ColumnsAreReadWithTheirStride) {
+  // A field with extra rows: column j starts at rows·j, rows beyond the third are ignored.
+  std::mt19937 rng(9);
+  std::normal_distribution<double> g;
+  auto fields = [&](std::size_t columns) {
+    std::pair<Field, Field> f{Field(columns, 5), Field(columns)};
+    for (std::size_t j = 0; j < columns; ++j) {
+      const std::array<cplx, 3> e = {cplx(g(rng), g(rng)), cplx(g(rng), g(rng)), g(rng)};
+      f.first.set(j, e);
+      f.second.set(j, e);
+      for (std::size_t d = 3; d < 5; ++d) f.first.re[5 * j + d] = f.first.im[5 * j + d] = kNaN;
+    }
+    return f;
+  };
+  Cells c(3, 2);
+  for (std::size_t t = 0; t < 3; ++t) {
+    c.count[t] = 1;
+    c.set_slot(t, 0, 1 + t % 2, {1.0 + t, -2.0, 0.5 * t});
+    c.volume[t] = 1;
+    c.kappa_re[t] = 0.5;
+    c.kappa_im[t] = 0.1;
+  }
+  const auto [tall_d, plain_d] = fields(3);
+  EXPECT_EQ(excite(c, tall_d.view()), excite(c, plain_d.view()));
+  const Sheet sheet(2);
+  const auto [tall_m, plain_m] = fields(sheet.tris.size());
+  EXPECT_EQ(excite(sheet.plates, tall_m.view()), excite(sheet.plates, plain_m.view()));
 }
 
 TEST(PlateCheck, NamesTheTableFunctionAndBoundOfABadNumber) {
