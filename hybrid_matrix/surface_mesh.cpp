@@ -19,14 +19,14 @@ void require_values(const Table& t, std::size_t needed, const char* field) {
   }
 }
 
-// A list of 3-vectors in columns: 3 rows (or a multiple of 3, the same layout) and enough values.
+// A list of 3-vectors, one per column: exactly 3 rows (a transposed list would be read as
+// garbage) and enough columns.
 void require_vectors(const Table& t, std::size_t vectors, const char* field) {
-  const std::size_t needed = checked_mul(3, vectors, field);
-  if (needed > 0 && (t.rows == 0 || t.rows % 3 != 0)) {
+  if (vectors > 0 && t.rows != 3) {
     fail("badSize", label(field) + " must hold 3-vectors in its columns (3 rows), not " +
                         std::to_string(t.rows) + " rows");
   }
-  require_values(t, needed, field);
+  require_values(t, checked_mul(3, vectors, field), field);
 }
 
 std::size_t vector_length(const Table& t, const char* field) {
