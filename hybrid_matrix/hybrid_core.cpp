@@ -1,5 +1,7 @@
 #include "hybrid_core.hpp"
 
+#include <string>
+
 #include "errors.hpp"
 #include "memory.hpp"
 #include "surface_block.hpp"
@@ -22,23 +24,33 @@ SystemProblem prepare(double omega_re, double omega_im, const ConstantsRecord& c
   return p;
 }
 
-std::vector<cplx> assemble(const SystemProblem& problem) {
-  const std::size_t n = problem.order();
-  std::vector<cplx> a =
-      make_buffer<cplx>(checked_mul(n, n, "the system matrix"), "the system matrix");
+SystemMatrix::SystemMatrix(std::size_t n) : n_(n) {
+  const char* what = "the system matrix";
+  const std::size_t count = checked_mul(n, n, what);
+  const std::size_t bytes = checked_mul(count, sizeof(cplx), what);
+  ensure_memory(bytes, what);
+  a_.reset(static_cast<cplx*>(std::calloc(count > 0 ? count : 1, sizeof(cplx))));
+  if (!a_) {
+    throw OutOfMemory("not enough memory for " + std::string(what) + ": " + format_bytes(bytes) +
+                      " requested");
+  }
+}
+
+SystemMatrix assemble(const SystemProblem& problem) {
+  SystemMatrix a(problem.order());
   if (problem.surface && problem.surface->Tr != 0) {
-    fill_surface_block(a.data(), n, *problem.surface, problem.coefficients);
+    fill_surface_block(a.data(), a.order(), *problem.surface, problem.coefficients);
   }
   return a;
 }
 
-ConditionEstimate condition(std::vector<cplx>& a, std::size_t n) {
-  std::vector<double> s = make_buffer<double>(n, "the scale factors");
-  return equilibrated_condition(a.data(), n, s.data());
+ConditionEstimate condition(SystemMatrix& a) {
+  std::vector<double> s = make_buffer<double>(a.order(), "the scale factors");
+  return equilibrated_condition(a.data(), a.order(), s.data());
 }
 
-Solution solve(std::vector<cplx>& a, std::size_t n, std::size_t m, const double* v_re,
-               const double* v_im) {
+Solution solve(SystemMatrix& a, std::size_t m, const double* v_re, const double* v_im) {
+  const std::size_t n = a.order();
   Solution out;
   const std::size_t values = checked_mul(n, m, "the right-hand sides");
   out.x = make_buffer<cplx>(values, "the right-hand sides");
@@ -48,10 +60,10 @@ Solution solve(std::vector<cplx>& a, std::size_t n, std::size_t m, const double*
   return out;
 }
 
-void equilibrate(std::vector<cplx>& a, std::size_t n) {
-  std::vector<double> s = make_buffer<double>(n, "the scale factors");
-  equilibration_factors(a.data(), n, s.data());
-  scale_lower(a.data(), n, s.data());
+void equilibrate(SystemMatrix& a) {
+  std::vector<double> s = make_buffer<double>(a.order(), "the scale factors");
+  equilibration_factors(a.data(), a.order(), s.data());
+  scale_lower(a.data(), a.order(), s.data());
 }
 
 }  // namespace mom::hybrid

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -32,13 +34,32 @@ struct SystemProblem {
 SystemProblem prepare(double omega_re, double omega_im, const ConstantsRecord& constants,
                       const SurfaceRecord* surface);
 
-// The system matrix, n × n with n = problem.order(), column-major, lower triangle filled, upper
-// triangle zero. The 16·n² bytes are checked against the available memory first.
-std::vector<cplx> assemble(const SystemProblem& problem);
+// The system matrix: n × n complex, column-major (entry (r, c) at data()[r + n·c]), zero-filled
+// by the allocator, so that a large matrix arrives as fresh zero pages from the operating system
+// instead of being written twice. Owned here; released by the destructor.
+class SystemMatrix {
+ public:
+  // Checks the 16·n² bytes against the available memory first (mom::OutOfMemory naming the size).
+  explicit SystemMatrix(std::size_t n);
+  cplx* data() { return a_.get(); }
+  const cplx* data() const { return a_.get(); }
+  std::size_t order() const { return n_; }
+
+ private:
+  struct Free {
+    void operator()(cplx* p) const { std::free(p); }
+  };
+  std::unique_ptr<cplx[], Free> a_;
+  std::size_t n_;
+};
+
+// The system matrix of order problem.order() with every block added into its lower triangle;
+// the upper triangle stays zero.
+SystemMatrix assemble(const SystemProblem& problem);
 
 // Reciprocal one-norm condition estimate of the equilibrated matrix; `a` is overwritten by the
 // factors. info > 0: an exactly singular factor (rcond is then 0).
-ConditionEstimate condition(std::vector<cplx>& a, std::size_t n);
+ConditionEstimate condition(SystemMatrix& a);
 
 // Solutions of A·X = V for m right-hand sides; V(r, j) at v_re/v_im[r + n·j], v_im may be null
 // (a real V). `a` is overwritten by the factors. info > 0: singular factor, x is what the solver
@@ -47,10 +68,9 @@ struct Solution {
   std::vector<cplx> x;  // n × m, column j at x[n·j]
   lapack_int info = 0;
 };
-Solution solve(std::vector<cplx>& a, std::size_t n, std::size_t m, const double* v_re,
-               const double* v_im);
+Solution solve(SystemMatrix& a, std::size_t m, const double* v_re, const double* v_im);
 
 // Equilibration only (the mode that returns nothing): A ← S·A·S on the lower triangle.
-void equilibrate(std::vector<cplx>& a, std::size_t n);
+void equilibrate(SystemMatrix& a);
 
 }  // namespace mom::hybrid

@@ -60,18 +60,18 @@ void hybrid_matrix(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   host::Matrix v;
   if (flag >= 1) v = right_hand_sides(nrhs, prhs, n, static_cast<std::size_t>(flag));
 
-  std::vector<mom::cplx> a = assemble(problem);
+  SystemMatrix a = assemble(problem);
 
   if (flag == 0) {
     host::RealResult out = host::make_real(1, 1);
-    const mom::ConditionEstimate e = condition(a, n);
+    const mom::ConditionEstimate e = condition(a);
     if (e.info > 0) warn_singular(e.info, "");
     out.re[0] = e.rcond;
     host::set_result(plhs, 0, std::move(out.array));
   } else if (flag >= 1) {
     const std::size_t m = static_cast<std::size_t>(flag);
     host::ComplexResult out = host::make_complex(n * m, 1);
-    const Solution s = solve(a, n, m, v.re, v.im);
+    const Solution s = solve(a, m, v.re, v.im);
     if (s.info > 0) warn_singular(s.info, "; the solution is not valid");
     for (std::size_t q = 0; q < n * m; ++q) {
       out.re[q] = s.x[q].real();
@@ -79,7 +79,7 @@ void hybrid_matrix(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
     }
     host::set_result(plhs, 0, std::move(out.array));
   } else {
-    equilibrate(a, n);  // a negative flag computes nothing further and returns nothing
+    equilibrate(a);  // a negative flag computes nothing further and returns nothing
   }
 }
 

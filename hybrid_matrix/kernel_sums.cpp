@@ -120,9 +120,7 @@ void pointKernel(const double* p1, std::size_t nf1, const double* u1, const doub
                  std::size_t nf2, const double* u2, double k_r, double k_i, double* g_re,
                  double* g_im, double* v_re, double* v_im) {
   const double R = distance(p1, p2);
-  const double x = k_i * R;
-  const double E = x + x * x * (x / 6.0 + 0.5);
-  const double F = (1.0 + E) / R;
+  const double F = fullKernelAmplitude(R, k_i);
   const double gr = std::cos(k_r * R) * F;
   const double gi = -std::sin(k_r * R) * F;
   *g_re = gr;

@@ -40,6 +40,14 @@ void smoothMixedSums(const double* p1, std::size_t n1, const double* w1, std::si
                      double* s_im, double* v_re, double* v_im, double* scratch_re,
                      double* scratch_im);
 
+// (1 + E)/R: the damped amplitude of the full kernel G(R) = (1 + E)/R·e^(−jk_r·R). Shared by
+// pointKernel and the batched centroid sweep, so that both produce the same numbers.
+inline double fullKernelAmplitude(double R, double k_i) {
+  const double x = k_i * R;
+  const double E = x + x * x * (x / 6.0 + 0.5);
+  return (1.0 + E) / R;
+}
+
 // The full kernel between two single points (no guard: the points must differ), G = G(R), and
 // V[nf1·j + i] = (u2_j · u1_i)·G, assigned.
 void pointKernel(const double* p1, std::size_t nf1, const double* u1, const double* p2,
