@@ -30,15 +30,39 @@
 %   field ("hybrid_matrix:<mnemonic>": usage, missingField, badSize, badIndex, badType,
 %   badScalar, badCount, badConstants, badFrequency, missingArgument, unsupported, outOfMemory).
 %
-%   Example (two triangles sharing one edge):
-%       rcond = hybrid_matrix(geom, [], struct('epsilon', 8.854e-12, 'mu', 4e-7*pi, ...
-%                             'c', 2.998e8), 2*pi*1e9, 0, 0);
+%   Example (geom from the mesh scripts, V from the surface excitation):
+%       k = struct('epsilon', 8.854e-12, 'mu', 4e-7*pi, 'c', 2.998e8);
+%       rc = hybrid_matrix(geom, [], k, 2*pi*1e9, 0, 0);      % condition of the system
+%       I  = hybrid_matrix(geom, [], k, 2*pi*1e9, 0, 1, V);   % edge currents for V
 %
 %   See also DENSE_SYSTEM.
 
-%!error <requires at least six inputs> hybrid_matrix([], [], struct('epsilon', 1, 'mu', 1, 'c', 1), 1, 0)
+%!shared k, g
+%! k = struct('epsilon', 8.854e-12, 'mu', 4e-7*pi, 'c', 2.998e8);
+%! % Two triangles sharing the edge (0,0,0)-(1,0,0): one unknown.
+%! P = [0 0 0; 1 0 0; 0.2 0.9 0; 0.9 -0.8 0].';  T = [1 2 3; 2 1 4].';
+%! c = [mean(P(:, T(:, 1)), 2), mean(P(:, T(:, 2)), 2)];
+%! q = [2/3 1/6 1/6; 1/6 2/3 1/6; 1/6 1/6 2/3];
+%! pm = zeros(3, 6);  rm = zeros(3, 18);  rc = zeros(3, 6);
+%! for t = 1:2
+%!   pm(:, 3*t-2:3*t) = P(:, T(:, t)) * q;
+%!   for m = 1:3
+%!     rc(:, 3*(t-1)+m) = c(:, t) - P(:, T(m, t));
+%!     rm(:, (3*(t-1)+m-1)*3 + (1:3)) = pm(:, 3*t-2:3*t) - P(:, T(m, t));
+%!   end
+%! end
+%! g = struct('TrianglesTotal', 2, 'EdgesTotal', 1, 'TriP', 1, 'TriM', 2, 'VerP', 3, 'VerM', 3, ...
+%!            'AreaF', [0.45 0.4], 'EdgeLength', 1, 'PointsFC', c, 'PointsFCRho', rc, ...
+%!            'OrderM', 3, 'PointsM', pm, 'PointsMRho', rm, 'WM', [1 1 1]/3, ...
+%!            'ttIS', [0 1 1], 'ttJS', [0 1 0], 'ttSS', [4 4 2], 'ttRS', ones(9, 3));
 %!test
-%! k = struct('epsilon', 1, 'mu', 1, 'c', 1);
+%! % One unknown: the equilibrated matrix is a unit-modulus scalar, and solutions are linear.
+%! assert(hybrid_matrix(g, [], k, 2*pi*1e8, 0, 0), 1, 1e-15);
+%! x = hybrid_matrix(g, [], k, 2*pi*1e8, 0, 2, [1; 2i]);
+%! assert(isequal(size(x), [2 1]) && abs(x(2) - 2i * x(1)) <= 1e-15 * abs(x(2)));
+%!test
 %! assert(hybrid_matrix([], [], k, 1, 0, 0), 1);
 %! assert(isequal(size(hybrid_matrix([], [], k, 1, 0, 1, [])), [0 1]));
-%!error <GEOM> hybrid_matrix([], struct('TetrahedraTotal', 1), struct('epsilon', 1, 'mu', 1, 'c', 1), 1, 0, 0)
+%!error <requires at least six inputs> hybrid_matrix(g, [], k, 1, 0)
+%!error <GEOM> hybrid_matrix(g, struct('TetrahedraTotal', 1), k, 1, 0, 0)
+%!error <ttJS> hybrid_matrix(setfield(g, 'ttJS', [0 1 2]), [], k, 1, 0, 0)

@@ -105,33 +105,6 @@ TEST(SurfaceBlock, PlateMatchesEdgePairAssembly) {
   }
 }
 
-// The solve of the assembled matrix satisfies the reference system (residual check), for two
-// right-hand sides, real and complex.
-TEST(SurfaceBlock, SolutionsSatisfyTheReferenceSystem) {
-  const testmesh::Surface s = listed_plate(true);
-  SurfaceRecord rec;
-  SystemMatrix a = assemble(problem_of(s, kFreq, rec));
-  const std::size_t n = s.ns;
-  std::vector<double> v_re(2 * n), v_im(2 * n);
-  for (std::size_t q = 0; q < 2 * n; ++q) {
-    v_re[q] = std::cos(0.7 * q);
-    v_im[q] = q < n ? 0.0 : std::sin(1.3 * q);
-  }
-  const Solution x = solve(a, 2, v_re.data(), v_im.data());
-  ASSERT_EQ(x.info, 0);
-  const std::vector<cd> ref = testmesh::reference_matrix(s, kFreq);
-  for (std::size_t col = 0; col < 2; ++col) {
-    double res = 0, norm = 0;
-    for (std::size_t r = 0; r < n; ++r) {
-      cd sum = 0;
-      for (std::size_t c = 0; c < n; ++c) sum += ref[r + n * c] * x.x[c + n * col];
-      res += std::norm(sum - cd(v_re[r + n * col], v_im[r + n * col]));
-      norm += std::norm(cd(v_re[r + n * col], v_im[r + n * col]));
-    }
-    EXPECT_LT(std::sqrt(res / norm), 1e-10) << "right-hand side " << col;
-  }
-}
-
 TEST(SurfaceBlock, EmptyProblem) {
   const SystemProblem p = prepare(1.0, 0.0, ConstantsRecord{1, 1, 1}, nullptr);
   SystemMatrix a = assemble(p);
