@@ -28,7 +28,8 @@
 %   place by the symmetric indefinite L*D*L.' decomposition; an exactly singular factor gives the
 %   warning "hybrid_matrix:singular". Malformed records end the call with an error naming the
 %   field ("hybrid_matrix:<mnemonic>": usage, missingField, badSize, badIndex, badType,
-%   badScalar, badCount, badConstants, badFrequency, missingArgument, unsupported, outOfMemory).
+%   badScalar, badCount, badConstants, badFrequency, badGeometry, missingArgument, unsupported,
+%   outOfMemory).
 %
 %   Example (geom from the mesh scripts, V from the surface excitation):
 %       k = struct('epsilon', 8.854e-12, 'mu', 4e-7*pi, 'c', 2.998e8);

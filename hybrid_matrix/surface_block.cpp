@@ -1,8 +1,10 @@
 #include "surface_block.hpp"
 
 #include <cmath>
+#include <string>
 #include <vector>
 
+#include "errors.hpp"
 #include "kernel_sums.hpp"
 #include "memory.hpp"
 
@@ -10,17 +12,18 @@ namespace mom::hybrid {
 
 namespace {
 
-// The 3 × 3 table of one triangle pair: entry 3j + i for slot i of the first triangle and
-// slot j of the second, Z = C_As·V + C_phis·S.
 inline double dot3(const double* u, const double* v) {
   return u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
 }
 
+// The sums of one triangle pair: S (⟨G⟩) and V[3j + i] (⟨ρ_i·ρ_j·G⟩) for slot i of the first
+// triangle and slot j of the second.
 struct PairTable {
   double s_re, s_im;
   double v_re[9], v_im[9];
 };
 
+// The pair table Z[3j + i] = C_As·V[3j + i] + C_phis·S.
 void pair_values(const PairTable& t, const Coefficients& f, cplx out[9]) {
   const double a = f.C_As.real(), b = f.C_As.imag();
   const double c = f.C_phis.real(), d = f.C_phis.imag();
@@ -47,7 +50,10 @@ Side side_of(const SurfaceMesh& m, std::size_t t) {
 // Adds s_m·s_n·Z[3j + i] for every edge m of P (slot i) and n of Q (slot j) at the
 // lower-triangle position (max(m, n), min(m, n)). For P ≠ Q a combination m = n (the edge that
 // P and Q share) lands twice on the diagonal, once per orientation, which supplies both of its
-// cross terms; for P = Q each unordered combination is added once (only m ≤ n).
+// cross terms; for P = Q each unordered combination is added once (only m ≤ n). The two
+// orientations (m ≤ n to (n, m), then n ≤ m to (m, n)) are taken in one pass; they touch
+// different entries except for m = n, which receives its two equal terms one after the other
+// either way.
 void scatter(cplx* z, std::size_t n, const SurfaceMesh& mesh, std::size_t p, std::size_t q,
              const cplx table[9]) {
   const Side sp = side_of(mesh, p);
@@ -83,6 +89,21 @@ void centroid_estimate(const SurfaceMesh& m, std::size_t p, std::size_t q, const
               m.centroid_rho + 9 * q, f.k_re, f.k_im, &t.s_re, &t.s_im, t.v_re, t.v_im);
 }
 
+// Two distinct triangles with the same centroid would put an infinite centroid estimate
+// (e^(−jkR)/R at R = 0) into the matrix and make every result NaN: refuse the mesh instead.
+[[noreturn]] void report_coinciding(const SurfaceMesh& m, std::size_t q) {
+  const double* c = m.centroid;
+  std::size_t p = q + 1;
+  for (; p + 1 < m.Tr; ++p) {
+    const double dx = c[3 * q] - c[3 * p], dy = c[3 * q + 1] - c[3 * p + 1],
+                 dz = c[3 * q + 2] - c[3 * p + 2];
+    if (!(dx * dx + dy * dy + dz * dz > 0.0)) break;
+  }
+  fail("badGeometry", "triangles " + std::to_string(q + 1) + " and " + std::to_string(p + 1) +
+                          " of 'geom' have the same centroid (field 'PointsFC'), or it is not "
+                          "finite: the centroid estimate between them is infinite");
+}
+
 // Phase A: every unordered pair of distinct triangles (p, q), p > q, with p first: G at the two
 // centroids (no guard: distinct triangles have distinct centroids) and
 // V[3j + i] = (ρ_q,j · ρ_p,i)·G, the numbers pointKernel gives, computed in two passes per q.
@@ -101,6 +122,7 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
   const double* c = m.centroid;
   PairTable t;
   cplx table[9];
+  std::size_t coinciding = 0;
   for (std::size_t q = 0; q < m.Tr; ++q) {
     const double cx = c[3 * q], cy = c[3 * q + 1], cz = c[3 * q + 2];
     for (std::size_t p = q + 1; p < m.Tr; ++p) {
@@ -110,7 +132,9 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
       const double R = std::sqrt(dx * dx + dy * dy + dz * dz);
       F[p] = fullKernelAmplitude(R, f.k_im);
       arg[p] = f.k_re * R;
+      coinciding += (R > 0.0) ? 0 : 1;  // also counts NaN coordinates
     }
+    if (coinciding != 0) report_coinciding(m, q);
     const double* rq = m.centroid_rho + 9 * q;
     for (std::size_t p = q + 1; p < m.Tr; ++p) {
       const double* rp = m.centroid_rho + 9 * p;

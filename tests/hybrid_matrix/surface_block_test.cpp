@@ -217,6 +217,21 @@ TEST(SurfaceRecordChecks, BadFieldsAreNamed) {
   EXPECT_THROW(prepare_surface(rec), mom::Error);
 }
 
+// Two distinct triangles on the same nodes: an infinite centroid estimate, refused.
+TEST(SurfaceRecordChecks, CoincidingCentroidsAreRefused) {
+  testmesh::Surface s = testmesh::plate(2, 1, 4);
+  s.triangles.push_back(s.triangles[1]);
+  testmesh::finish(s);
+  SurfaceRecord rec;
+  try {
+    assemble(problem_of(s, kFreq, rec));
+    ADD_FAILURE() << "no error";
+  } catch (const mom::Error& e) {
+    EXPECT_EQ(e.mnemonic(), "badGeometry");
+    EXPECT_NE(std::string(e.what()).find("triangles 2 and 5"), std::string::npos) << e.what();
+  }
+}
+
 TEST(SurfaceRecordChecks, FrequencyAndConstants) {
   const testmesh::Surface s = listed_plate(false);
   const SurfaceRecord rec = s.record();
