@@ -36,7 +36,8 @@ SystemProblem prepare(double omega_re, double omega_im, const ConstantsRecord& c
 
 // The system matrix: n × n complex, column-major (entry (r, c) at data()[r + n·c]), zero-filled
 // by the allocator, so that a large matrix arrives as fresh zero pages from the operating system
-// instead of being written twice. Owned here; released by the destructor.
+// instead of being written twice, and the upper triangle, which is never written or read, costs
+// no physical memory. Owned here; released by the destructor.
 class SystemMatrix {
  public:
   // Checks the 16·n² bytes against the available memory first (mom::OutOfMemory naming the size).
@@ -69,8 +70,5 @@ struct Solution {
   lapack_int info = 0;
 };
 Solution solve(SystemMatrix& a, std::size_t m, const double* v_re, const double* v_im);
-
-// Equilibration only (the mode that returns nothing): A ← S·A·S on the lower triangle.
-void equilibrate(SystemMatrix& a);
 
 }  // namespace mom::hybrid

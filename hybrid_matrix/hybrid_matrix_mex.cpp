@@ -78,9 +78,8 @@ void hybrid_matrix(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
       out.im[q] = s.x[q].imag();
     }
     host::set_result(plhs, 0, std::move(out.array));
-  } else {
-    equilibrate(a);  // a negative flag computes nothing further and returns nothing
   }
+  // A negative flag: the matrix is filled (and the records checked) but nothing is returned.
 }
 
 }  // namespace
