@@ -46,7 +46,7 @@
 %! assert(S.IS, [0 1 1]);  assert(S.JS, [0 0 1]);
 %! assert(size(S.RS), [1 27]);
 %! assert(S.AreaF, [0.5 0.5], 1e-15);
-%! assert(S.PointsFC, [2 2 1; 1 2 2]' / 3, 1e-15);
+%! assert(S.PointsFC, [2 1 0; 1 2 0]' / 3, 1e-15);
 %! assert(all(isfinite(S.SS)) && all(S.SS > 0));
 %!test
 %! S = plate_pairs(P, t, c7, w7, 0);
