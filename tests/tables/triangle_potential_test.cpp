@@ -134,6 +134,20 @@ TEST(TrianglePotential, FarFieldTendsToAreaOverDistance) {
   }
 }
 
+TEST(TrianglePotential, InsideFlagUsesItsDecimalValue) {
+  // Far above the triangle, inside its normal shadow, I_S ≈ A/d is the small difference of
+  // terms of size d; the inside flag's decimal value, 1.35e-14 above 2π, then shows as an offset
+  // of (β − 2π)·d against the integral: 2.7e-6 relative at d = 10 for a triangle of area 5e-7.
+  const Tri small{{{10, 0, 0}, {10, 1e-3, 0}, {10, 0, 1e-3}}};
+  const Eval e = evaluate(small, {0.0, 3e-4, 3e-4});
+  const auto ref = reference::potential(small.v[0], small.v[1], small.v[2], e.shifted);
+  const double d = 10.0 - e.shifted.x;
+  const double offset = -(mom::tables::kInsideAngle - 2.0 * M_PI) * d;
+  EXPECT_GT(std::fabs(e.is - ref.scalar), 1e-6 * ref.scalar);
+  // What remains is the rounding of the terms of size d (about 1e-14).
+  EXPECT_NEAR(e.is - ref.scalar, offset, 0.15 * std::fabs(offset));
+}
+
 TEST(TrianglePotential, ReversedVertexOrderGivesTheSameIntegrals) {
   std::mt19937 gen(7);
   std::uniform_real_distribution<double> u(-2.0, 2.0);
