@@ -10,9 +10,8 @@ namespace mom::tables {
 
 std::vector<std::uint32_t> read_vertex_numbers(const Table& elements, std::size_t per_element,
                                                std::size_t vertex_count, const std::string& what) {
-  std::vector<std::uint32_t> out =
-      make_buffer<std::uint32_t>(checked_mul(per_element, elements.cols, what.c_str()),
-                                 what.c_str());
+  std::vector<std::uint32_t> out = make_buffer<std::uint32_t>(
+      checked_mul(per_element, elements.cols, what.c_str()), what.c_str());
   for (std::size_t e = 0; e < elements.cols; ++e) {
     for (std::size_t a = 0; a < per_element; ++a) {
       const double v = elements.at(a, e);
@@ -28,8 +27,8 @@ std::vector<std::uint32_t> read_vertex_numbers(const Table& elements, std::size_
   return out;
 }
 
-TriangleSet::TriangleSet(const Table& points, std::vector<std::uint32_t> vertices,
-                         const char* noun, const std::string& what)
+TriangleSet::TriangleSet(const Table& points, std::vector<std::uint32_t> vertices, const char* noun,
+                         const std::string& what)
     : points_(points), vertices_(std::move(vertices)) {
   const std::size_t n = vertices_.size() / 3;
   centroid_ = make_buffer<double>(checked_mul(3, n, "triangle centroids"), "triangle centroids");
@@ -45,8 +44,7 @@ TriangleSet::TriangleSet(const Table& points, std::vector<std::uint32_t> vertice
                               " has a vertex with non-finite coordinates");
     }
     if (!(area > 0.0)) {
-      fail("badGeometry",
-           what + ": " + noun + " " + std::to_string(t + 1) + " has zero area");
+      fail("badGeometry", what + ": " + noun + " " + std::to_string(t + 1) + " has zero area");
     }
     centroid_[3 * t] = c.x;
     centroid_[3 * t + 1] = c.y;

@@ -153,8 +153,7 @@ void append_sorted(std::uint32_t i, std::vector<std::uint32_t>& found,
   if (pairs.size() + found.size() > pairs.capacity()) {
     const std::size_t want =
         std::max({2 * pairs.capacity(), pairs.size() + found.size(), std::size_t{1024}});
-    ensure_memory(checked_mul(want, sizeof(NearPair), "the near-pair list"),
-                  "the near-pair list");
+    ensure_memory(checked_mul(want, sizeof(NearPair), "the near-pair list"), "the near-pair list");
     pairs.reserve(want);
   }
   for (std::uint32_t j : found) pairs.push_back({i, j});

@@ -136,8 +136,7 @@ PlateSetup prepare_plate_table(const PlateInput& in) {
     require_rows(in.points, 3, "argument 'P'");
   }
   TriangleRule rule = make_triangle_rule(in.coeff, in.weights, in.weight_count);
-  TriangleSet tris(in.points,
-                   read_vertex_numbers(in.triangles, 3, in.points.cols, "argument 't'"),
+  TriangleSet tris(in.points, read_vertex_numbers(in.triangles, 3, in.points.cols, "argument 't'"),
                    "triangle", "argument 't'");
   const std::size_t n = tris.size();
   std::vector<std::uint8_t> labelled = make_buffer<std::uint8_t>(n, "triangle labels");
@@ -197,9 +196,8 @@ SeamSetup prepare_seam_table(const SeamInput& in) {
   }
   TriangleRule rule =
       make_triangle_rule(in.coeff, in.weights.data, in.weights.rows * in.weights.cols);
-  TriangleSet faces(in.points,
-                    read_vertex_numbers(in.faces, 3, in.points.cols, "argument 'Faces'"), "face",
-                    "argument 'Faces'");
+  TriangleSet faces(in.points, read_vertex_numbers(in.faces, 3, in.points.cols, "argument 'Faces'"),
+                    "face", "argument 'Faces'");
   std::vector<NearPair> pairs = near_pairs_within(faces.balls(), in.k);
   return {std::move(faces), rule, std::move(pairs)};
 }

@@ -120,7 +120,7 @@ TriangleRule make_triangle_rule(const Table& coeff, const double* weights,
                                 std::size_t weight_count);
 
 // SS of one triangle pair (source s by the area rule), scalar form only.
-double triangle_pair_scalar(const TriangleSet& triangles, const TriangleRule& rule,
-                            std::uint32_t i, std::uint32_t j);
+double triangle_pair_scalar(const TriangleSet& triangles, const TriangleRule& rule, std::uint32_t i,
+                            std::uint32_t j);
 
 }  // namespace mom::tables

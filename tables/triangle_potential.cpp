@@ -52,7 +52,8 @@ EdgeTerms edge_terms(const FaceFrame& face, const EdgeFrame& edge, const Vec3& r
   g.r_minus = std::sqrt(p_minus * p_minus + g.d * g.d);
   g.r0_sq = g.d * g.d + g.p0 * g.p0;
   g.sigma = std::copysign(1.0, mb);
-  const double ratio = r_plus_l(g.r_plus, g.l_plus, g.r0_sq) / r_plus_l(g.r_minus, g.l_minus, g.r0_sq);
+  const double ratio =
+      r_plus_l(g.r_plus, g.l_plus, g.r0_sq) / r_plus_l(g.r_minus, g.l_minus, g.r0_sq);
   // The ratio is 0, infinite or NaN only when R⁰² vanishes (or underflows): then P⁰ L and R⁰² L
   // tend to 0, and so does every term L enters.
   g.log_ratio = (ratio > 0.0 && ratio <= DBL_MAX) ? std::log(ratio) : 0.0;

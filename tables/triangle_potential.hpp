@@ -28,6 +28,13 @@
 //   Away from edge lines both forms agree to rounding; the split form with β is the one used.
 // σ is taken as the exact sign ±1 of m·(B − ρ).
 //
+// Accuracy of the split form: its arctangent terms are of size d, so I_S carries an absolute
+// rounding of about ε·d, and the decimal β (1.35e-14 above 2π) adds (β − 2π)·d when ρ lies inside:
+// 1.35e-14·d²/A relative to I_S ≈ A/d, negligible for near pairs (d of the order of the
+// triangle), visible far above a small triangle inside its normal shadow. Within about 1e-8 of a
+// vertex the lengths entering the arctangents are of the size of the probe shift, and their
+// relative rounding (|r|·ε/1e-8) limits the agreement with the exact integral to about 1e-9.
+//
 // Probe shift: every evaluation first moves r by (δ, 2δ, 3δ), δ = 1e-8 (an absolute length; the
 // third component is the double product 3·δ), and writes the moved point back to the caller, who
 // uses it from then on. The shift moves points off the exact vertices and edge lines of meshes

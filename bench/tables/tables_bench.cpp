@@ -25,13 +25,13 @@ struct Sphere {
   std::vector<double> P, t;
   explicit Sphere(int level) {
     const double g = (1.0 + std::sqrt(5.0)) / 2.0;
-    std::vector<Vec3> v = {{-1, g, 0}, {1, g, 0},  {-1, -g, 0}, {1, -g, 0},
-                           {0, -1, g}, {0, 1, g},  {0, -1, -g}, {0, 1, -g},
-                           {g, 0, -1}, {g, 0, 1},  {-g, 0, -1}, {-g, 0, 1}};
+    std::vector<Vec3> v = {{-1, g, 0}, {1, g, 0}, {-1, -g, 0}, {1, -g, 0},
+                           {0, -1, g}, {0, 1, g}, {0, -1, -g}, {0, 1, -g},
+                           {g, 0, -1}, {g, 0, 1}, {-g, 0, -1}, {-g, 0, 1}};
     std::vector<std::array<int, 3>> f = {
-        {0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
-        {11, 10, 2}, {10, 7, 6}, {7, 1, 8},   {3, 9, 4},  {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
-        {3, 8, 9},  {4, 9, 5},  {2, 4, 11},  {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
+        {0, 11, 5},  {0, 5, 1},  {0, 1, 7},  {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
+        {11, 10, 2}, {10, 7, 6}, {7, 1, 8},  {3, 9, 4},  {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
+        {3, 8, 9},   {4, 9, 5},  {2, 4, 11}, {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
     for (Vec3& p : v) p = mom::tables::unit(p);
     for (int l = 0; l < level; ++l) {
       std::map<std::pair<int, int>, int> mid;
@@ -62,8 +62,9 @@ struct Sphere {
 const double kA1 = 0.797426985353087, kB1 = 0.101286507323456;
 const double kA2 = 0.059715871789770, kB2 = 0.470142064105115;
 const double kW1 = 0.125939180544827, kW2 = 0.132394152788506;
-const std::vector<double> kCoeff = {1.0 / 3, 1.0 / 3, 1.0 / 3, kA1, kB1, kB1, kB1, kA1, kB1, kB1, kB1,
-                                    kA1,     kA2,     kB2,     kB2, kB2, kA2, kB2, kB2, kB2, kA2};
+const std::vector<double> kCoeff = {1.0 / 3, 1.0 / 3, 1.0 / 3, kA1, kB1, kB1, kB1,
+                                    kA1,     kB1,     kB1,     kB1, kA1, kA2, kB2,
+                                    kB2,     kB2,     kA2,     kB2, kB2, kB2, kA2};
 const std::vector<double> kWeights = {0.225, kW1, kW1, kW1, kW2, kW2, kW2};
 constexpr double kFactor = 4.0;
 
@@ -95,9 +96,9 @@ void set_counters(benchmark::State& state, std::size_t triangles, std::size_t pa
   state.counters["triangles"] = static_cast<double>(triangles);
   state.counters["pairs"] = static_cast<double>(pairs);
   state.counters["pairs_per_triangle"] = static_cast<double>(pairs) / triangles;
-  state.counters["time_per_pair"] = benchmark::Counter(
-      static_cast<double>(pairs), benchmark::Counter::kIsIterationInvariantRate |
-                                      benchmark::Counter::kInvert);
+  state.counters["time_per_pair"] =
+      benchmark::Counter(static_cast<double>(pairs), benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
   state.counters["peak_rss_MiB"] = peak_rss_mib();
 }
 
@@ -147,8 +148,12 @@ void BM_PlateTable(benchmark::State& state) {
 
 BENCHMARK(BM_NearPairSearch)->DenseRange(4, 6)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DoubleLoop)->DenseRange(4, 5)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_PlateTable)->DenseRange(4, 6)->Unit(benchmark::kMillisecond)->Iterations(1)
-    ->Repetitions(2)->ReportAggregatesOnly(false);
+BENCHMARK(BM_PlateTable)
+    ->DenseRange(4, 6)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(2)
+    ->ReportAggregatesOnly(false);
 
 // Console output plus the ratios between the runs of this process.
 class RatioReporter : public benchmark::ConsoleReporter {

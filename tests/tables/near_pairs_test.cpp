@@ -51,7 +51,8 @@ Balls random_balls(std::size_t n, unsigned seed) {
   std::mt19937 gen(seed);
   std::uniform_real_distribution<double> pos(-1.0, 1.0), expo(-3.0, -1.0);
   Balls b;
-  for (std::size_t i = 0; i < n; ++i) b.add(pos(gen), pos(gen), 0.2 * pos(gen), std::pow(10.0, expo(gen)));
+  for (std::size_t i = 0; i < n; ++i)
+    b.add(pos(gen), pos(gen), 0.2 * pos(gen), std::pow(10.0, expo(gen)));
   return b;
 }
 

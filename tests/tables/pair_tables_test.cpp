@@ -56,7 +56,8 @@ struct Mesh {
   // The same triangles as faces (rows 1-3 of t).
   SeamInput seam(const reference::Rule& rule, double k, std::vector<double>& faces) const {
     faces.clear();
-    for (std::size_t e = 0; e < triangles(); ++e) faces.insert(faces.end(), &t[4 * e], &t[4 * e + 3]);
+    for (std::size_t e = 0; e < triangles(); ++e)
+      faces.insert(faces.end(), &t[4 * e], &t[4 * e + 3]);
     SeamInput in;
     in.points = {P.data(), 3, points()};
     in.faces = {faces.data(), 3, triangles()};
@@ -137,7 +138,8 @@ TEST(PlateTable, ApproachesTheBruteForceMeansAsTheRuleIsRefined) {
     const NearPair pr = fine.pairs[p];
     // The shift moves the points of the quadrature side, the smaller triangle.
     const bool j_larger = mesh.tri(pr.j).area() > mesh.tri(pr.i).area();
-    const Tri source = mesh.tri(j_larger ? pr.j : pr.i), observer = mesh.tri(j_larger ? pr.i : pr.j);
+    const Tri source = mesh.tri(j_larger ? pr.j : pr.i),
+              observer = mesh.tri(j_larger ? pr.i : pr.j);
     const PairMeans ref = brute_force(source, observer, 3, 8);
     const PairMeans check = brute_force(source, observer, 2, 8);
     const bool apart = pr.i == 2 && pr.j != 2;
@@ -208,8 +210,8 @@ Mesh planar_grid(int nx, int ny) {
   Mesh m;
   for (int x = 0; x < nx; ++x) {
     for (int y = 0; y < ny; ++y) {
-      const Vec3 p00{double(x), double(y), 0}, p10{x + 1.0, double(y), 0},
-          p11{x + 1.0, y + 1.0, 0}, p01{double(x), y + 1.0, 0};
+      const Vec3 p00{double(x), double(y), 0}, p10{x + 1.0, double(y), 0}, p11{x + 1.0, y + 1.0, 0},
+          p01{double(x), y + 1.0, 0};
       m.add({{p00, p10, p11}});
       m.add({{p00, p11, p01}});
     }
@@ -285,7 +287,8 @@ std::vector<std::int64_t> sorted_walk(const Mesh& mesh) {
     for (std::size_t j = 0; j < n; ++j) d[j] = mom::tables::distance2(c[i], c[j]);
     std::vector<std::size_t> perm(n);
     std::iota(perm.begin(), perm.end(), 0);
-    std::stable_sort(perm.begin(), perm.end(), [&](std::size_t a, std::size_t b) { return d[a] < d[b]; });
+    std::stable_sort(perm.begin(), perm.end(),
+                     [&](std::size_t a, std::size_t b) { return d[a] < d[b]; });
     for (std::size_t pos = 1; pos + 1 < n; ++pos) {
       if (mesh.t[4 * perm[pos] + 3] != 3.0) {
         out[i] = static_cast<std::int64_t>(perm[pos]);
@@ -309,7 +312,8 @@ TEST(PlateTable, SubstituteIsTheTriangleTheSortedWalkPicks) {
     // triangle is not always first in its own order.
     Mesh mesh = planar_grid(4, 3 + trial % 3);
     for (int d = 0; d < 3; ++d) mesh.add(mesh.tri(static_cast<std::size_t>(5 * d + trial % 4)));
-    for (std::size_t k = 0; k < mesh.triangles(); ++k) mesh.t[4 * k + 3] = coin(gen) == 0 ? 0.0 : 3.0;
+    for (std::size_t k = 0; k < mesh.triangles(); ++k)
+      mesh.t[4 * k + 3] = coin(gen) == 0 ? 0.0 : 3.0;
     EXPECT_EQ(substitutes(mesh), sorted_walk(mesh)) << "trial " << trial;
   }
 }
@@ -400,7 +404,9 @@ TEST(PlateTable, MalformedInputEndsWithAMessageNamingTheArgument) {
 
   PlateInput in = mesh.plate(rule, 4);
   in.weight_count = 6;
-  EXPECT_EQ(run(in), "badSize: argument 'weights' has 6 values, at least 7 needed (one per column of 'coeff')");
+  EXPECT_EQ(
+      run(in),
+      "badSize: argument 'weights' has 6 values, at least 7 needed (one per column of 'coeff')");
   in = mesh.plate(rule, 4);
   in.triangles.rows = 3;
   in.triangles.cols = 4;  // the same doubles read as a 3-row table
@@ -452,7 +458,8 @@ TEST(SeamTable, ChecksItsArgumentsInOrderWithTheirMessages) {
   }
   in = mesh.seam(rule, 4, faces);
   faces[4] = 0.0;
-  EXPECT_EQ(run(in), "badIndex: argument 'Faces': vertex number 0 in row 2, column 2 is outside 1..9");
+  EXPECT_EQ(run(in),
+            "badIndex: argument 'Faces': vertex number 0 in row 2, column 2 is outside 1..9");
   faces[4] = 5.0;
   faces[5] = 4.0;  // face 2 reuses vertices 4, 5, 4
   EXPECT_EQ(run(in), "badGeometry: argument 'Faces': face 2 has zero area");

@@ -11,8 +11,8 @@
 
 namespace {
 
-using mom::tables::Vec3;
 using mom::tables::trianglePotential;
+using mom::tables::Vec3;
 
 struct Tri {
   Vec3 v[3];
@@ -70,7 +70,8 @@ double direct_edge_sum(const Tri& t, Vec3 r) {
     const Vec3 b = (B[i] - dot(n, B[i]) * n) - rho;
     const double lp = dot(s[i], (A[i] - dot(n, A[i]) * n) - rho), lm = dot(s[i], b);
     const double p0 = std::fabs(dot(m[i], b));
-    const double rp = std::sqrt(lp * lp + p0 * p0 + d * d), rm = std::sqrt(lm * lm + p0 * p0 + d * d);
+    const double rp = std::sqrt(lp * lp + p0 * p0 + d * d),
+                 rm = std::sqrt(lm * lm + p0 * p0 + d * d);
     const double L = std::log((rp + lp) / (rm + lm));
     const double sigma = dot(m[i], b - lm * s[i]) / p0;
     sum += sigma * (p0 * L + d * std::atan(lp * d / (rp * p0)) - d * std::atan(lm * d / (rm * p0)));
@@ -108,9 +109,9 @@ TEST(TrianglePotential, MatchesPolarIntegrationOnAndNearEdgeLines) {
   for (int a = 0; a < 3; ++a) {
     const Vec3 p = t.v[a], q = t.v[(a + 1) % 3];
     const Vec3 m = unit(cross(q - p, n));
-    for (double s : {-2.0, -0.3, 0.5, 1.7}) {          // along the edge line, beyond and on it
-      for (double off : {0.0, 1e-9, -1e-6, 1e-3}) {     // distance from the line, in the plane
-        for (double h : {0.0, 1e-7, 0.2}) {              // height over the plane
+    for (double s : {-2.0, -0.3, 0.5, 1.7}) {        // along the edge line, beyond and on it
+      for (double off : {0.0, 1e-9, -1e-6, 1e-3}) {  // distance from the line, in the plane
+        for (double h : {0.0, 1e-7, 0.2}) {          // height over the plane
           expect_matches_reference(t, p + s * (q - p) + off * m + h * n, 1e-9, "edge line");
         }
       }
