@@ -172,10 +172,8 @@ TEST(PlateTable, EqualAreasMakeTheOuterTriangleTheSource) {
   const auto table = mom::tables::plate_table(m.plate(reference::centroid_rule(), 50.0));
   ASSERT_EQ(table.pairs.size(), 3u);
   ASSERT_TRUE(table.pairs[1].i == 1 && table.pairs[1].j == 0);
+  // The centroid of triangle 0 (the quadrature side), moved by the probe shift.
   Vec3 cj = (1.0 / 3.0) * (a.v[0] + a.v[1] + a.v[2]);
-  // The rule point is formed as c1·V1 + c2·V2 + c3·V3 before the shift.
-  cj = {(a.v[0].x + a.v[1].x + a.v[2].x) / 3.0, (a.v[0].y + a.v[1].y + a.v[2].y) / 3.0,
-        (a.v[0].z + a.v[1].z + a.v[2].z) / 3.0};
   mom::tables::apply_probe_shift(cj);
   const double want = reference::potential(b.v[0], b.v[1], b.v[2], cj).scalar / b.area();
   EXPECT_NEAR(table.ss[1], want, 1e-9 * want);
