@@ -9,7 +9,6 @@
 #include <numeric>
 #include <random>
 
-#include "errors.hpp"
 #include "reference.hpp"
 
 namespace {
@@ -373,94 +372,6 @@ TEST(PlateTable, ALabelledTriangleWhoseOnlyUnlabelledNeighbourIsFarthestKeepsIts
   two.add(mesh.tri(0), 3.0);
   two.add(mesh.tri(2), 0.0);
   EXPECT_EQ(substitutes(two), (std::vector<std::int64_t>{-1, -1}));
-}
-
-// --- Malformed input ------------------------------------------------------------------------
-
-std::string error_of(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const mom::Error& e) {
-    return e.mnemonic() + ": " + e.what();
-  }
-  return "no error";
-}
-
-TEST(PlateTable, MalformedInputEndsWithAMessageNamingTheArgument) {
-  const auto rule = reference::seven_point_rule();
-  Mesh mesh = three_triangles();
-  auto run = [&](const PlateInput& in) { return error_of([&] { mom::tables::plate_table(in); }); };
-
-  Mesh bad = mesh;
-  bad.t[4 * 1 + 2] = 10.0;
-  EXPECT_EQ(run(bad.plate(rule, 4)),
-            "badIndex: argument 't': vertex number 10 in row 3, column 2 is outside 1..9");
-  bad.t[4 * 1 + 2] = 0.5;
-  EXPECT_NE(run(bad.plate(rule, 4)).find("vertex number 0.5"), std::string::npos);
-  bad.t[4 * 1 + 2] = NAN;
-  EXPECT_NE(run(bad.plate(rule, 4)).find("nan in row 3, column 2"), std::string::npos);
-
-  PlateInput in = mesh.plate(rule, 4);
-  in.weight_count = 6;
-  EXPECT_EQ(
-      run(in),
-      "badSize: argument 'weights' has 6 values, at least 7 needed (one per column of 'coeff')");
-  in = mesh.plate(rule, 4);
-  in.triangles.rows = 3;
-  in.triangles.cols = 4;  // the same doubles read as a 3-row table
-  EXPECT_EQ(run(in), "badSize: argument 't' is 3 x 4, at least 4 rows needed");
-  in = mesh.plate(rule, 4);
-  in.points.rows = 2;
-  EXPECT_EQ(run(in), "badSize: argument 'P' is 2 x 9, at least 3 rows needed");
-  in = mesh.plate(rule, 4);
-  in.coeff.rows = 2;
-  EXPECT_NE(run(in).find("argument 'coeff' is 2 x 7"), std::string::npos);
-
-  Mesh flat = mesh;
-  flat.P[3 * 5 + 0] = 0.5;  // third vertex of triangle 2 on the line of the other two
-  flat.P[3 * 5 + 1] = 0.5;
-  flat.P[3 * 5 + 2] = 0.0;
-  EXPECT_EQ(run(flat.plate(rule, 4)), "badGeometry: argument 't': triangle 2 has zero area");
-  flat = mesh;
-  flat.P[3 * 7 + 1] = INFINITY;
-  EXPECT_EQ(run(flat.plate(rule, 4)),
-            "badGeometry: argument 't': triangle 3 has a vertex with non-finite coordinates");
-
-  // No triangles: empty table; P and t may then be empty.
-  PlateInput none = mesh.plate(rule, 4);
-  none.triangles = {nullptr, 0, 0};
-  none.points = {nullptr, 0, 0};
-  const auto empty = mom::tables::plate_table(none);
-  EXPECT_TRUE(empty.pairs.empty() && empty.area.empty() && empty.centroid.empty());
-}
-
-TEST(SeamTable, ChecksItsArgumentsInOrderWithTheirMessages) {
-  const Mesh mesh = three_triangles();
-  const auto rule = reference::seven_point_rule();
-  std::vector<double> faces;
-  auto run = [&](const SeamInput& in) { return error_of([&] { mom::tables::seam_table(in); }); };
-  SeamInput in = mesh.seam(rule, 4, faces);
-  in.points.rows = 4;
-  in.faces.rows = 2;
-  EXPECT_EQ(run(in), "badSize: qplate.DLL: P array must have exactly 3 rows");
-  in = mesh.seam(rule, 4, faces);
-  in.faces.rows = 2;
-  in.weights.cols = 6;
-  EXPECT_EQ(run(in), "badSize: qplate.DLL: Face array must have exactly 3 rows");
-  for (std::size_t cols : {6u, 8u}) {
-    in = mesh.seam(rule, 4, faces);
-    in.weights.cols = cols;
-    EXPECT_EQ(run(in),
-              "badSize: qplate.DLL: number of weights must be exactly the generator size - "
-              "size(coeff,2)");
-  }
-  in = mesh.seam(rule, 4, faces);
-  faces[4] = 0.0;
-  EXPECT_EQ(run(in),
-            "badIndex: argument 'Faces': vertex number 0 in row 2, column 2 is outside 1..9");
-  faces[4] = 5.0;
-  faces[5] = 4.0;  // face 2 reuses vertices 4, 5, 4
-  EXPECT_EQ(run(in), "badGeometry: argument 'Faces': face 2 has zero area");
 }
 
 }  // namespace

@@ -113,16 +113,25 @@ expect_error(@() plate_pairs(P, int32(t), coeff, w, 4), 'plate_pairs:badType', '
 expect_error(@() plate_pairs(P, t, coeff, w, []), 'plate_pairs:badScalar', 'order');
 bad = t;  bad(3, 5) = bad(2, 5);
 expect_error(@() plate_pairs(P, bad, coeff, w, 4), 'plate_pairs:badGeometry', 'triangle 5 has zero area');
+bad = t;  bad(3, 5) = NaN;
+expect_error(@() plate_pairs(P, bad, coeff, w, 4), 'plate_pairs:badIndex', 'vertex number nan in row 3, column 5');
+bad = P;  bad(2, t(1, 8)) = Inf;
+first = find(any(t(1:3, :) == t(1, 8)), 1);    % the first triangle that uses the vertex
+expect_error(@() plate_pairs(bad, t, coeff, w, 4), 'plate_pairs:badGeometry', ...
+             sprintf('triangle %d has a vertex with non-finite coordinates', first));
 
 su = 'qpair.DLL requires 5 inputs: P, Faces, coeff, weights, order';
 expect_error(@() seam_pairs(P, t(1:3, :), coeff), 'seam_pairs:usage', su);
-expect_error(@() seam_pairs([P; P], t(1:3, :), coeff, w, 4), 'seam_pairs:badSize', ...
-             'qplate.DLL: P array must have exactly 3 rows');
-expect_error(@() seam_pairs(P, t, coeff, w, 4), 'seam_pairs:badSize', ...
-             'qplate.DLL: Face array must have exactly 3 rows');
+expect_error(@() seam_pairs([P; P], t, coeff, w(1:6), 4), 'seam_pairs:badSize', ...
+             'qplate.DLL: P array must have exactly 3 rows');    % checked first
+expect_error(@() seam_pairs(P, t, coeff, w(1:6), 4), 'seam_pairs:badSize', ...
+             'qplate.DLL: Face array must have exactly 3 rows');  % before the weights
 nw = 'qplate.DLL: number of weights must be exactly the generator size - size(coeff,2)';
 expect_error(@() seam_pairs(P, t(1:3, :), coeff, w(1:6), 4), 'seam_pairs:badSize', nw);
 expect_error(@() seam_pairs(P, t(1:3, :), coeff, [w 0], 4), 'seam_pairs:badSize', nw);
 expect_error(@() seam_pairs(P, t(1:3, :), coeff, w', 4), 'seam_pairs:badSize', nw);
-bad = t(1:3, :);  bad(1, 9) = NaN;
-expect_error(@() seam_pairs(P, bad, coeff, w, 4), 'seam_pairs:badIndex', 'argument ''Faces''');
+bad = t(1:3, :);  bad(1, 9) = 0;
+expect_error(@() seam_pairs(P, bad, coeff, w, 4), 'seam_pairs:badIndex', ...
+             'argument ''Faces'': vertex number 0 in row 1, column 9 is outside 1..');
+bad = t(1:3, :);  bad(3, 4) = bad(1, 4);
+expect_error(@() seam_pairs(P, bad, coeff, w, 4), 'seam_pairs:badGeometry', 'face 4 has zero area');
