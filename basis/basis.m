@@ -1,0 +1,1 @@
+% BASIS placeholder
