@@ -1,0 +1,304 @@
+// The selection of independent edges against three independent references:
+//  - the counting law: used edges − used vertices + components − independent loops functions
+//    remain (Euler's relation for the curl of edge functions);
+//  - the greedy definition, evaluated densely from the geometric vectors themselves: each
+//    tetrahedron's 3 × 6 block of local vectors is replaced by an orthonormal basis of its row
+//    space (an invertible 3 × 3 change per tetrahedron, which keeps every span relation), and
+//    the columns are tested in order by Gram–Schmidt;
+//  - the LU rule on the single-precision Gram matrix, on well-shaped meshes, where it is
+//    reliable.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <numeric>
+#include <random>
+#include <vector>
+
+#include "basis_core.hpp"
+#include "edge_selection.hpp"
+#include "lapack.hpp"
+#include "mesh_fixtures.hpp"
+
+namespace {
+
+using fixtures::TetMesh;
+using Flags = std::vector<unsigned char>;
+
+// Column of each local edge (the last column with that ordered pair) and the local vectors.
+struct Local {
+  std::vector<std::uint32_t> cols;  // 6 per tetrahedron
+  std::vector<double> b;            // 18 per tetrahedron
+};
+
+Local local_tables(const TetMesh& m) {
+  std::map<std::pair<int, int>, std::uint32_t> last;
+  for (std::size_t c = 0; c < m.ne; ++c) last[{int(m.Edges[2 * c]), int(m.Edges[2 * c + 1])}] = c;
+  static const int ea[6] = {0, 0, 0, 1, 1, 2}, eb[6] = {1, 2, 3, 2, 3, 3};
+  Local l;
+  l.b.resize(18 * m.nt);
+  for (std::size_t t = 0; t < m.nt; ++t) {
+    const double* v = &m.T[4 * t];
+    for (int k = 0; k < 6; ++k) l.cols.push_back(last.at({int(v[ea[k]]), int(v[eb[k]])}));
+    const double* p[4];
+    for (int i = 0; i < 4; ++i) p[i] = &m.P[3 * (std::size_t(v[i]) - 1)];
+    EXPECT_TRUE(mom::basis::local_edge_vectors(p[0], p[1], p[2], p[3], &l.b[18 * t]));
+  }
+  return l;
+}
+
+std::vector<std::int32_t> edge_vertices(const TetMesh& m) {
+  std::vector<std::int32_t> ev(2 * m.ne);
+  for (std::size_t i = 0; i < 2 * m.ne; ++i) ev[i] = std::int32_t(m.Edges[i]) - 1;
+  return ev;
+}
+
+Flags select(const TetMesh& m, mom::basis::SelectionStats* stats = nullptr) {
+  const Local l = local_tables(m);
+  const auto ev = edge_vertices(m);
+  return mom::basis::select_independent_edges(ev.data(), m.ne, m.np, l.cols.data(), m.nt, stats);
+}
+
+// Greedy in column order on the block-orthonormalised curl matrix.
+Flags dense_greedy(const TetMesh& m) {
+  const Local l = local_tables(m);
+  const std::size_t rows = 3 * m.nt;
+  std::vector<double> a(rows * m.ne, 0.0);
+  for (std::size_t t = 0; t < m.nt; ++t) {
+    // Rows of the block: x, y and z components of the six local vectors; orthonormalise them.
+    double q[3][6];
+    for (int i = 0; i < 3; ++i)
+      for (int k = 0; k < 6; ++k) q[i][k] = l.b[18 * t + 3 * k + i];
+    for (int i = 0; i < 3; ++i)
+      for (int pass = 0; pass < 2; ++pass) {
+        for (int j = 0; j < i; ++j) {
+          double d = 0;
+          for (int k = 0; k < 6; ++k) d += q[i][k] * q[j][k];
+          for (int k = 0; k < 6; ++k) q[i][k] -= d * q[j][k];
+        }
+        double n = 0;
+        for (int k = 0; k < 6; ++k) n += q[i][k] * q[i][k];
+        for (int k = 0; k < 6; ++k) q[i][k] /= std::sqrt(n);
+      }
+    for (int k = 0; k < 6; ++k)
+      for (int i = 0; i < 3; ++i) a[3 * t + i + rows * l.cols[6 * t + k]] += q[i][k];
+  }
+  Flags kept(m.ne, 0);
+  std::vector<std::vector<double>> basis;
+  for (std::size_t c = 0; c < m.ne; ++c) {
+    std::vector<double> v(a.begin() + rows * c, a.begin() + rows * (c + 1));
+    const double n0 = std::sqrt(std::inner_product(v.begin(), v.end(), v.begin(), 0.0));
+    if (n0 == 0) continue;
+    for (int pass = 0; pass < 2; ++pass)
+      for (const auto& u : basis) {
+        const double d = std::inner_product(v.begin(), v.end(), u.begin(), 0.0);
+        for (std::size_t i = 0; i < rows; ++i) v[i] -= d * u[i];
+      }
+    const double n = std::sqrt(std::inner_product(v.begin(), v.end(), v.begin(), 0.0));
+    if (n <= 1e-8 * n0) continue;
+    for (double& x : v) x /= n;
+    basis.push_back(std::move(v));
+    kept[c] = 1;
+  }
+  return kept;
+}
+
+// The threshold rule on the LU factors of the Gram matrix: entries accumulated from dot
+// products rounded to single precision, row-pivoted LU, edge k dependent when
+// |U_kk| < 1e-4 · mean |U_jj|. `margin` receives min over all k of max(τ/|U_kk|, |U_kk|/τ).
+Flags lu_rule(const TetMesh& m, double* margin = nullptr) {
+  const Local l = local_tables(m);
+  const std::size_t n = m.ne;
+  std::vector<double> g(n * n, 0.0);
+  for (std::size_t t = 0; t < m.nt; ++t)
+    for (int i = 0; i < 6; ++i)
+      for (int j = 0; j < 6; ++j) {
+        const double* bi = &l.b[18 * t + 3 * i];
+        const double* bj = &l.b[18 * t + 3 * j];
+        const float d = float(bi[0] * bj[0] + bi[1] * bj[1] + bi[2] * bj[2]);
+        g[l.cols[6 * t + j] + n * l.cols[6 * t + i]] += double(d);
+      }
+  const mom::lapack_int ni = mom::lapack_int(n);
+  std::vector<mom::lapack_int> piv(n);
+  mom::lapack_int info = 0;
+  dgetrf_(&ni, &ni, g.data(), &ni, piv.data(), &info);
+  double s = 0;
+  for (std::size_t k = 0; k < n; ++k) s += std::fabs(g[k + n * k]);
+  const double tau = 1e-4 * s / double(n);
+  Flags kept(n);
+  double worst = INFINITY;
+  for (std::size_t k = 0; k < n; ++k) {
+    const double u = std::fabs(g[k + n * k]);
+    kept[k] = u >= tau;
+    worst = std::min(worst, u == 0 ? INFINITY : std::max(u / tau, tau / u));
+  }
+  if (margin) *margin = worst;
+  return kept;
+}
+
+std::size_t count(const Flags& f) { return std::size_t(std::count(f.begin(), f.end(), 1)); }
+
+// Expected count from the counting law, with b₁ given by construction.
+void expect_counting_law(const TetMesh& m, std::size_t components, std::size_t loops,
+                         const char* what) {
+  mom::basis::SelectionStats s;
+  const Flags kept = select(m, &s);
+  EXPECT_EQ(s.used_edges, m.ne) << what;
+  EXPECT_EQ(s.used_vertices, m.np) << what;
+  EXPECT_EQ(s.components, components) << what;
+  EXPECT_EQ(s.loops, loops) << what;
+  EXPECT_EQ(count(kept), m.ne - m.np + components - loops) << what;
+  EXPECT_EQ(s.retained, count(kept)) << what;
+}
+
+std::vector<double> graded_nodes(int cells, double ratio) {
+  // Geometric spacing: the last cell is `ratio` times the first.
+  std::vector<double> x(1, 0.0);
+  const double q = std::pow(ratio, 1.0 / std::max(cells - 1, 1));
+  double h = 1.0;
+  for (int i = 0; i < cells; ++i, h *= q) x.push_back(x.back() + h);
+  return x;
+}
+
+TEST(EdgeSelection, CountingLawOnStructuredGradedAndFlatMeshes) {
+  using fixtures::box_grid;
+  using fixtures::uniform_nodes;
+  expect_counting_law(box_grid(uniform_nodes(1), uniform_nodes(1), uniform_nodes(1)), 1, 0,
+                      "one cube");
+  expect_counting_law(box_grid(uniform_nodes(5), uniform_nodes(4), uniform_nodes(3)), 1, 0,
+                      "5x4x3 grid");
+  const auto g = graded_nodes(6, 1e3);
+  expect_counting_law(box_grid(g, g, g), 1, 0, "graded 1e3 per axis (volumes 1e9 apart)");
+  // A layer a millionth as thick as the others: flattened tetrahedra beside normal ones.
+  expect_counting_law(box_grid(uniform_nodes(3), uniform_nodes(3), {0, 1, 1 + 1e-6, 2}), 1, 0,
+                      "flat layer");
+  auto jittered = box_grid(uniform_nodes(4), uniform_nodes(4), uniform_nodes(4));
+  fixtures::jitter(jittered, 0.08, 7);
+  fixtures::shuffle_edges(jittered, 3);
+  expect_counting_law(jittered, 1, 0, "jittered, shuffled edge columns");
+}
+
+TEST(EdgeSelection, CountingLawWithComponentsAndLoops) {
+  using fixtures::box_grid;
+  using fixtures::uniform_nodes;
+  const auto cube = box_grid(uniform_nodes(2), uniform_nodes(2), uniform_nodes(2));
+  const auto ring = fixtures::solid_ring(9);
+  expect_counting_law(ring, 1, 1, "solid ring");
+  expect_counting_law(fixtures::disjoint_union(cube, cube, 5), 2, 0, "two cubes");
+  auto two_rings = fixtures::disjoint_union(ring, ring, 10);
+  fixtures::shuffle_edges(two_rings, 11);
+  expect_counting_law(two_rings, 2, 2, "two rings, shuffled edges");
+  expect_counting_law(fixtures::disjoint_union(ring, cube, 10), 2, 1, "ring and cube");
+}
+
+TEST(EdgeSelection, EqualsTheGreedyDefinition) {
+  using fixtures::box_grid;
+  using fixtures::uniform_nodes;
+  std::vector<std::pair<const char*, TetMesh>> meshes;
+  meshes.emplace_back("3x2x2 grid", box_grid(uniform_nodes(3), uniform_nodes(2), uniform_nodes(2)));
+  const auto g = graded_nodes(4, 1e3);
+  meshes.emplace_back("graded", box_grid(g, uniform_nodes(2), g));
+  meshes.emplace_back("flat layer",
+                      box_grid(uniform_nodes(2), uniform_nodes(2), {0, 1, 1 + 1e-6, 2}));
+  meshes.emplace_back("ring", fixtures::solid_ring(7));
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    auto m = box_grid(uniform_nodes(3), uniform_nodes(2), uniform_nodes(2));
+    fixtures::jitter(m, 0.1, seed);
+    fixtures::shuffle_edges(m, seed);
+    meshes.emplace_back("jittered, shuffled", m);
+    auto r = fixtures::solid_ring(6 + seed);
+    fixtures::shuffle_edges(r, seed);
+    meshes.emplace_back("ring, shuffled", r);
+  }
+  for (const auto& [what, m] : meshes) EXPECT_EQ(select(m), dense_greedy(m)) << what;
+}
+
+TEST(EdgeSelection, UnusedDuplicateAndReversedColumns) {
+  auto m = fixtures::box_grid(fixtures::uniform_nodes(2), fixtures::uniform_nodes(1),
+                              fixtures::uniform_nodes(1));
+  // Prepend a copy of every column (unused: the later copy is the one found), an unused
+  // reversed pair and a pair joining two vertices with no edge between them.
+  const std::size_t ne = m.ne;
+  std::vector<double> e = m.Edges;
+  e.insert(e.end(), {2, 1, 1, 12});
+  e.insert(e.end(), m.Edges.begin(), m.Edges.end());
+  m.Edges = e;
+  m.ne = 2 * ne + 2;
+  const Flags kept = select(m);
+  EXPECT_EQ(kept, dense_greedy(m));
+  for (std::size_t c = 0; c < ne + 2; ++c) EXPECT_EQ(kept[c], 0) << "unused column " << c;
+  EXPECT_EQ(count(kept), ne - m.np + 1);
+}
+
+TEST(EdgeSelection, TetrahedraListedInAnyVertexOrder) {
+  // Each tetrahedron lists its vertices in a random order and the edge table holds the pairs
+  // as the tetrahedra list them, so one mesh edge may appear as (a, b) for some tetrahedra and
+  // (b, a) for others: two separate functions, each on part of the edge's tetrahedra.
+  std::mt19937 gen(5);
+  for (int trial = 0; trial < 6; ++trial) {
+    auto m = fixtures::box_grid(fixtures::uniform_nodes(2), fixtures::uniform_nodes(2),
+                                fixtures::uniform_nodes(1 + trial % 2));
+    for (auto& v : m.tets) std::shuffle(v.begin(), v.end(), gen);
+    fixtures::derive_tables(m);
+    fixtures::shuffle_edges(m, trial);
+    EXPECT_EQ(select(m), dense_greedy(m)) << "trial " << trial;
+  }
+}
+
+TEST(EdgeSelection, AgreesWithTheLuRuleOnWellShapedMeshes) {
+  using fixtures::box_grid;
+  using fixtures::uniform_nodes;
+  int meshes = 0;
+  double worst_margin = INFINITY;
+  for (int nx = 1; nx <= 4; ++nx)
+    for (int ny = 1; ny <= 3; ++ny)
+      for (unsigned seed = 0; seed < 3; ++seed) {
+        auto m = box_grid(uniform_nodes(nx), uniform_nodes(ny), uniform_nodes(2));
+        if (seed) {
+          fixtures::jitter(m, 0.04 * seed, seed + 10 * nx + 100 * ny);
+          fixtures::shuffle_edges(m, seed);
+        }
+        double margin = 0;
+        EXPECT_EQ(select(m), lu_rule(m, &margin)) << nx << "x" << ny << "x2 seed " << seed;
+        worst_margin = std::min(worst_margin, margin);
+        ++meshes;
+      }
+  EXPECT_EQ(meshes, 36);
+  // The pivots stay far from the threshold on both sides, so the comparison is meaningful.
+  EXPECT_GT(worst_margin, 100.0);
+}
+
+TEST(EdgeSelection, LuRuleLosesFunctionsOnGradedMeshesWhereTheSelectionDoesNot) {
+  // The corner cell a hundred times smaller than the rest in every direction: its Gram entries
+  // are 10⁸ times larger and lift the global threshold above the pivots of ordinary cells.
+  // The exact selection keeps what the counting law requires.
+  const std::vector<double> x = {0, 0.01, 1, 2, 3};
+  const auto m = fixtures::box_grid(x, x, x);
+  const std::size_t expected = m.ne - m.np + 1;
+  EXPECT_EQ(count(select(m)), expected);
+  EXPECT_EQ(select(m), dense_greedy(m));
+  EXPECT_LT(count(lu_rule(m)), expected);
+}
+
+TEST(EdgeSelection, NoTetrahedraDropsEveryColumn) {
+  const std::int32_t ev[4] = {0, 1, 1, 2};
+  mom::basis::SelectionStats s;
+  const Flags kept = mom::basis::select_independent_edges(ev, 2, 3, nullptr, 0, &s);
+  EXPECT_EQ(kept, Flags({0, 0}));
+  EXPECT_EQ(s.used_edges, 0u);
+}
+
+TEST(EdgeSelection, CollapsesLeaveNoCoreOnBallsAndACircleOnARing) {
+  mom::basis::SelectionStats s;
+  auto m = fixtures::box_grid(fixtures::uniform_nodes(6), fixtures::uniform_nodes(5),
+                              fixtures::uniform_nodes(4));
+  fixtures::shuffle_edges(m, 2);
+  select(m, &s);
+  EXPECT_EQ(s.core_edges, 0u);
+  EXPECT_EQ(s.core_triangles, 0u);
+  select(fixtures::solid_ring(12), &s);
+  EXPECT_EQ(s.core_edges, 1u);
+  EXPECT_EQ(s.core_triangles, 0u);
+}
+
+}  // namespace
