@@ -32,7 +32,9 @@ Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 Vec operator*(double s, Vec a) { return {s * a.x, s * a.y, s * a.z}; }
 double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+Vec cross(Vec a, Vec b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 double norm(Vec a) { return std::sqrt(dot(a, a)); }
 Vec unit(Vec a) {
   const double n = norm(a);
@@ -51,9 +53,8 @@ std::vector<std::int32_t> read_numbers(const double* v, std::size_t rows, std::s
     std::int64_t t = 0;
     if (!truncate_to_int64(v[i], t) || t < lo || t > hi) {
       fail("badIndex", std::string("argument '") + argument + "': " + kind + " " +
-                           format_index_value(v[i]) + " in column " +
-                           std::to_string(i / rows + 1) + " is outside " + std::to_string(lo) +
-                           ".." + std::to_string(hi));
+                           format_index_value(v[i]) + " in column " + std::to_string(i / rows + 1) +
+                           " is outside " + std::to_string(lo) + ".." + std::to_string(hi));
     }
     out[i] = static_cast<std::int32_t>(t - base);
   }
@@ -114,7 +115,7 @@ bool local_edge_vectors(const double* p0, const double* p1, const double* p2, co
     if (dot(cross(c - a, d - a), bb - a) < 0) std::swap(c, d);
     const Vec m = cross(c - a, d - a);
     const double mm = norm(m);
-    const double area = 0.5 * mm;                        // of triangle A C D
+    const double area = 0.5 * mm;                                  // of triangle A C D
     const double height = std::fabs(dot((1.0 / mm) * m, bb - a));  // of B above it
     const double ab = norm(bb - a);
     const double denominator = ab * ((area * height) / ab);  // 3 × volume
@@ -172,11 +173,10 @@ VolumeBasis build_basis(const Mesh& mesh, const Materials& mat) {
     out.contrast_re[t] = 1 - mat.epsilon * r / mod2;
     out.contrast_im[t] = mat.epsilon * p / mod2;
     if (!std::isfinite(out.contrast_re[t]) || !std::isfinite(out.contrast_im[t])) {
-      fail("badMaterial", "field 'Epsilon_r' of 'const': tetrahedron " + std::to_string(t + 1) +
-                              " (Epsilon_r = " + format_index_value(r) + ", tan_delta = " +
-                              format_index_value(mat.tan_delta[t]) +
-                              ") has no finite contrast against 'epsilon' = " +
-                              format_index_value(mat.epsilon));
+      fail("badMaterial",
+           "field 'Epsilon_r' of 'const': tetrahedron " + std::to_string(t + 1) + " (Epsilon_r = " +
+               format_index_value(r) + ", tan_delta = " + format_index_value(mat.tan_delta[t]) +
+               ") has no finite contrast against 'epsilon' = " + format_index_value(mat.epsilon));
     }
   }
 
@@ -199,8 +199,8 @@ VolumeBasis build_basis(const Mesh& mesh, const Materials& mat) {
     out.volume_t[t] = std::fabs(dot(p1 - p0, cross(p2 - p0, p3 - p0))) / 6;
     if (out.volume_t[t] == 0 ||
         !local_edge_vectors(point(v[0]), point(v[1]), point(v[2]), point(v[3]), &vectors[18 * t]))
-      fail("degenerate", "argument 'T': the tetrahedron in column " + std::to_string(t + 1) +
-                             " has zero volume");
+      fail("degenerate",
+           "argument 'T': the tetrahedron in column " + std::to_string(t + 1) + " has zero volume");
     for (int k = 0; k < 6; ++k) {
       const std::int32_t a = v[kEdgeA[k]], b = v[kEdgeB[k]];
       const std::uint32_t col = index.find(a, b);
@@ -216,7 +216,8 @@ VolumeBasis build_basis(const Mesh& mesh, const Materials& mat) {
   // of local edge k = (a, b) opposite o is the unit vector of (a − o) × (b − o); with it the
   // edge's function has flux +1 through the face. The side it points to is the plus side.
   out.area_f = make_buffer<double>(nf, "the face areas");
-  out.center_f = make_buffer<double>(checked_mul(3, nf, "the face centroids"), "the face centroids");
+  out.center_f =
+      make_buffer<double>(checked_mul(3, nf, "the face centroids"), "the face centroids");
   std::vector<double> jump_re = make_buffer<double>(3 * nf, "the contrast jumps");
   std::vector<double> jump_im = make_buffer<double>(3 * nf, "the contrast jumps");
   for (std::size_t f = 0; f < nf; ++f) {
@@ -253,8 +254,8 @@ VolumeBasis build_basis(const Mesh& mesh, const Materials& mat) {
   }
 
   // Independent edges, numbered 1…Nk in column order.
-  const std::vector<unsigned char> kept = select_independent_edges(
-      ev.data(), ne, np, tet_edges.data(), nt, &out.selection);
+  const std::vector<unsigned char> kept =
+      select_independent_edges(ev.data(), ne, np, tet_edges.data(), nt, &out.selection);
   std::vector<std::uint32_t> number = make_buffer<std::uint32_t>(ne, "the basis numbers");
   for (std::size_t c = 0; c < ne; ++c)
     if (kept[c]) number[c] = static_cast<std::uint32_t>(++out.num_retained);

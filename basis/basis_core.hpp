@@ -41,12 +41,12 @@ struct Materials {
 
 // The record's tables, column-major, numbers 1-based, unfilled slots 0.
 struct VolumeBasis {
-  std::size_t num_retained = 0;        // Nk
-  std::vector<double> edge;            // 2 × Nk: vertex pairs of the kept columns
-  std::vector<double> area_f;          // Nf
-  std::vector<double> center_f;        // 3 × Nf
-  std::vector<double> edges_fn;        // 3 × Nf basis numbers, packed
-  std::vector<double> edges_fni;       // Nf counts
+  std::size_t num_retained = 0;   // Nk
+  std::vector<double> edge;       // 2 × Nk: vertex pairs of the kept columns
+  std::vector<double> area_f;     // Nf
+  std::vector<double> center_f;   // 3 × Nf
+  std::vector<double> edges_fn;   // 3 × Nf basis numbers, packed
+  std::vector<double> edges_fni;  // Nf counts
   std::vector<double> diff_contrast_re, diff_contrast_im;  // 3 × Nf, packed like edges_fn
   std::vector<double> volume_t;                            // Nt
   std::vector<double> contrast_re, contrast_im;            // Nt

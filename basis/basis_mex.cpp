@@ -56,10 +56,9 @@ void basis(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   const mom::basis::Mesh mesh{p.re, np, t.re, nt, faces.re, nf, edges.re, ne, tet.re};
   const mom::basis::VolumeBasis b = mom::basis::build_basis(mesh, materials);
 
-  host::StructResult record_out({"Edge", "AreaF", "CenterF", "EdgesFN", "EdgesFNI",
-                                 "DiffContrast_real", "DiffContrast_imag", "VolumeT",
-                                 "Contrast_real", "Contrast_imag", "CenterT", "EdgesTN",
-                                 "EdgesTNI", "BasisTC"});
+  host::StructResult record_out(
+      {"Edge", "AreaF", "CenterF", "EdgesFN", "EdgesFNI", "DiffContrast_real", "DiffContrast_imag",
+       "VolumeT", "Contrast_real", "Contrast_imag", "CenterT", "EdgesTN", "EdgesTNI", "BasisTC"});
   record_out.set("Edge", real_field(b.edge, 2, b.num_retained));
   record_out.set("AreaF", real_field(b.area_f, 1, nf));
   record_out.set("CenterF", real_field(b.center_f, 3, nf));

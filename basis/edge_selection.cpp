@@ -74,7 +74,8 @@ std::uint64_t add_mod(std::uint64_t a, std::uint64_t b) {
 std::uint64_t sub_mod(std::uint64_t a, std::uint64_t b) { return a >= b ? a - b : a + kPrime - b; }
 std::uint64_t mul_mod(std::uint64_t a, std::uint64_t b) {
   const unsigned __int128 z = static_cast<unsigned __int128>(a) * b;
-  const std::uint64_t s = static_cast<std::uint64_t>(z & kPrime) + static_cast<std::uint64_t>(z >> 61);
+  const std::uint64_t s =
+      static_cast<std::uint64_t>(z & kPrime) + static_cast<std::uint64_t>(z >> 61);
   return s >= kPrime ? s - kPrime : s;
 }
 std::uint64_t inv_mod(std::uint64_t a) {
@@ -139,23 +140,24 @@ Lists build_lists(std::size_t owners, std::size_t count, Pairs pairs, const char
 
 // The four faces of a tetrahedron as local edge slots (xy, yz, xz) of its vertices x < y < z in
 // local order; the boundary loop x → y → z → x is +xy + yz − xz.
-constexpr std::array<std::array<int, 3>, 4> kFaceSlots = {{{0, 3, 1}, {0, 4, 2}, {1, 5, 2}, {3, 5, 4}}};
+constexpr std::array<std::array<int, 3>, 4> kFaceSlots = {
+    {{0, 3, 1}, {0, 4, 2}, {1, 5, 2}, {3, 5, 4}}};
 constexpr std::array<int, 3> kFaceSigns = {1, 1, -1};
 
 // The triangles (2-cells) of the complex: each distinct triple of columns met as a tetrahedron
 // face, with the signs of its boundary loop, and the tetrahedra that contain it.
 struct Triangles {
   std::size_t count = 0;
-  std::vector<std::uint32_t> cols;   // 3 per triangle
-  std::vector<signed char> signs;    // 3 per triangle
+  std::vector<std::uint32_t> cols;    // 3 per triangle
+  std::vector<signed char> signs;     // 3 per triangle
   std::vector<std::uint32_t> of_tet;  // 4 per tetrahedron
-  Lists tets;                        // tetrahedra of each triangle
+  Lists tets;                         // tetrahedra of each triangle
 };
 
 Triangles build_triangles(const std::uint32_t* tet_edges, std::size_t num_tets) {
   struct Entry {
-    std::uint32_t key[3];   // the three columns, ascending
-    std::uint32_t slot;     // 4t + face
+    std::uint32_t key[3];  // the three columns, ascending
+    std::uint32_t slot;    // 4t + face
   };
   const std::size_t n = checked_mul(num_tets, 4, "the triangle table");
   std::vector<Entry> entries = make_buffer<Entry>(n, "the triangle table");
@@ -261,7 +263,8 @@ LoopClasses loop_classes(const std::int32_t* ev, std::size_t num_edges, std::siz
       num_edges, 3 * nt,
       [&](std::size_t i) { return std::pair<std::uint32_t, std::uint32_t>(tri.cols[i], i / 3); },
       "the collapse lists");
-  std::vector<std::uint32_t> edge_count = make_buffer<std::uint32_t>(num_edges, "the collapse counters");
+  std::vector<std::uint32_t> edge_count =
+      make_buffer<std::uint32_t>(num_edges, "the collapse counters");
   std::vector<unsigned char> edge_alive(used);
   queue.clear();
   for (std::size_t k = 0; k < nt; ++k)

@@ -42,8 +42,7 @@ struct SelectionStats {
 // Returns one flag per column: 1 kept, 0 dropped. A column that belongs to no tetrahedron has
 // the zero function and is always dropped. The pointers are borrowed for the call only.
 std::vector<unsigned char> select_independent_edges(const std::int32_t* edge_vertices,
-                                                    std::size_t num_edges,
-                                                    std::size_t num_vertices,
+                                                    std::size_t num_edges, std::size_t num_vertices,
                                                     const std::uint32_t* tet_edges,
                                                     std::size_t num_tets,
                                                     SelectionStats* stats = nullptr);

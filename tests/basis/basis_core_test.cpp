@@ -1,6 +1,8 @@
 // The basis builder on the worked examples (unit corner tetrahedron, two tetrahedra), against
 // closed forms (volumes, areas, contrasts), the flux property of the edge vectors, normal
 // continuity across interior faces, and malformed input.
+#include "basis_core.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "basis_core.hpp"
 #include "errors.hpp"
 #include "mesh_fixtures.hpp"
 
@@ -111,12 +112,11 @@ TEST(BasisBuilder, ContrastOfLossyAndLosslessMaterial) {
   struct Case {
     double eps_b, r, d;
   };
-  for (const Case c : {Case{1, 4, 0}, Case{1, 2, 1}, Case{8.854e-12, 3.3 * 8.854e-12, 0.02},
-                       Case{2, 2, 0}}) {
+  for (const Case c :
+       {Case{1, 4, 0}, Case{1, 2, 1}, Case{8.854e-12, 3.3 * 8.854e-12, 0.02}, Case{2, 2, 0}}) {
     std::vector<double> eps_r(2, c.r), tan_d(2, c.d);
     const VolumeBasis b = build_basis(m.view(), {c.eps_b, eps_r.data(), tan_d.data()});
-    const std::complex<double> kappa =
-        1.0 - c.eps_b / (c.r * std::complex<double>(1.0, -c.d));
+    const std::complex<double> kappa = 1.0 - c.eps_b / (c.r * std::complex<double>(1.0, -c.d));
     EXPECT_NEAR(b.contrast_re[0], kappa.real(), 1e-14);
     EXPECT_NEAR(b.contrast_im[0], kappa.imag(), 1e-14);
     // Equal materials on both sides: no jump.

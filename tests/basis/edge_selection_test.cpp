@@ -7,6 +7,8 @@
 //    the columns are tested in order by Gram–Schmidt;
 //  - the LU rule on the single-precision Gram matrix, on well-shaped meshes, where it is
 //    reliable.
+#include "edge_selection.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,7 +18,6 @@
 #include <vector>
 
 #include "basis_core.hpp"
-#include "edge_selection.hpp"
 #include "lapack.hpp"
 #include "mesh_fixtures.hpp"
 

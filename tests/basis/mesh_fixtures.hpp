@@ -16,7 +16,7 @@
 namespace fixtures {
 
 struct TetMesh {
-  std::vector<double> P;  // 3 × np
+  std::vector<double> P;                 // 3 × np
   std::vector<std::array<int, 4>> tets;  // 0-based vertex numbers, local order as listed
   std::vector<double> T, Faces, Edges, TET;
   std::size_t np = 0, nt = 0, nf = 0, ne = 0;

@@ -1,0 +1,103 @@
+// Cost of the basis builder on jittered box grids of about 10⁴, 10⁵ and 5·10⁵ tetrahedra:
+// the whole build, and the independent-edge selection alone (the rest being the geometry,
+// the edge lookup and the packing). Counters: tetrahedra, time per tetrahedron, and the peak
+// heap memory of one build per tetrahedron (tracked by the allocation hooks below).
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <map>
+#include <new>
+
+#include "basis_core.hpp"
+#include "edge_selection.hpp"
+#include "mesh_fixtures.hpp"
+
+namespace {
+std::atomic<std::size_t> g_current{0}, g_peak{0};
+}
+
+void* operator new(std::size_t n) {
+  void* p = std::malloc(n ? n : 1);
+  if (!p) throw std::bad_alloc();
+  const std::size_t now = g_current += malloc_usable_size(p);
+  std::size_t peak = g_peak.load();
+  while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
+  }
+  return p;
+}
+void operator delete(void* p) noexcept {
+  if (!p) return;
+  g_current -= malloc_usable_size(p);
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+
+namespace {
+
+// Cells per side for about 10⁴, 10⁵ and 5·10⁵ tetrahedra (6 per cell).
+const fixtures::TetMesh& grid(int cells) {
+  static std::map<int, fixtures::TetMesh> cache;
+  auto it = cache.find(cells);
+  if (it == cache.end()) {
+    auto m = fixtures::box_grid(fixtures::uniform_nodes(cells), fixtures::uniform_nodes(cells),
+                                fixtures::uniform_nodes(cells));
+    fixtures::jitter(m, 0.15 / cells, 1);
+    fixtures::shuffle_edges(m, 2);
+    it = cache.emplace(cells, std::move(m)).first;
+  }
+  return it->second;
+}
+
+void BM_BuildBasis(benchmark::State& state) {
+  const auto& m = grid(int(state.range(0)));
+  const fixtures::UniformMaterial mat(m.nt);
+  std::size_t peak = 0;
+  for (auto _ : state) {
+    const std::size_t base = g_current;
+    g_peak = base;
+    auto b = mom::basis::build_basis(m.view(), mat.view());
+    benchmark::DoNotOptimize(b.basis_tc.data());
+    peak = g_peak - base;
+  }
+  state.counters["tets"] = double(m.nt);
+  state.counters["ns_per_tet"] = benchmark::Counter(
+      double(m.nt), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["peak_bytes_per_tet"] = double(peak) / double(m.nt);
+}
+
+void BM_SelectEdges(benchmark::State& state) {
+  const auto& m = grid(int(state.range(0)));
+  std::map<std::pair<int, int>, std::uint32_t> col;
+  for (std::size_t c = 0; c < m.ne; ++c) col[{int(m.Edges[2 * c]), int(m.Edges[2 * c + 1])}] = c;
+  static const int ea[6] = {0, 0, 0, 1, 1, 2}, eb[6] = {1, 2, 3, 2, 3, 3};
+  std::vector<std::uint32_t> tet_edges;
+  for (std::size_t t = 0; t < m.nt; ++t)
+    for (int k = 0; k < 6; ++k)
+      tet_edges.push_back(col[{int(m.T[4 * t + ea[k]]), int(m.T[4 * t + eb[k]])}]);
+  std::vector<std::int32_t> ev(2 * m.ne);
+  for (std::size_t i = 0; i < 2 * m.ne; ++i) ev[i] = std::int32_t(m.Edges[i]) - 1;
+  std::size_t peak = 0;
+  mom::basis::SelectionStats s;
+  for (auto _ : state) {
+    const std::size_t base = g_current;
+    g_peak = base;
+    auto kept =
+        mom::basis::select_independent_edges(ev.data(), m.ne, m.np, tet_edges.data(), m.nt, &s);
+    benchmark::DoNotOptimize(kept.data());
+    peak = g_peak - base;
+  }
+  state.counters["tets"] = double(m.nt);
+  state.counters["ns_per_tet"] = benchmark::Counter(
+      double(m.nt), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["peak_bytes_per_tet"] = double(peak) / double(m.nt);
+  state.counters["core_edges"] = double(s.core_edges);
+}
+
+BENCHMARK(BM_BuildBasis)->Arg(12)->Arg(26)->Arg(44)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SelectEdges)->Arg(12)->Arg(26)->Arg(44)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
