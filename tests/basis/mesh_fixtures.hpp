@@ -70,9 +70,11 @@ inline void derive_tables(TetMesh& m) {
 
 // The box grid with the given node coordinates along x, y and z, each cell split into the six
 // tetrahedra of the path construction (x, then y, then z in every order), which match across
-// cell faces. Vertex numbers grow with x fastest.
-inline TetMesh box_grid(const std::vector<double>& xs, const std::vector<double>& ys,
-                        const std::vector<double>& zs) {
+// cell faces. Vertex numbers grow with x fastest. `keep(i, j, k)` selects the cells meshed
+// (all by default); vertices of no kept cell stay in P, unused.
+template <class Keep>
+TetMesh box_grid(const std::vector<double>& xs, const std::vector<double>& ys,
+                 const std::vector<double>& zs, Keep keep) {
   TetMesh m;
   const int nx = int(xs.size()), ny = int(ys.size()), nz = int(zs.size());
   auto id = [&](int i, int j, int k) { return i + nx * (j + ny * k); };
@@ -82,7 +84,8 @@ inline TetMesh box_grid(const std::vector<double>& xs, const std::vector<double>
   static const int perms[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
   for (int k = 0; k + 1 < nz; ++k)
     for (int j = 0; j + 1 < ny; ++j)
-      for (int i = 0; i + 1 < nx; ++i)
+      for (int i = 0; i + 1 < nx; ++i) {
+        if (!keep(i, j, k)) continue;
         for (const auto& p : perms) {
           int c[3] = {i, j, k};
           std::array<int, 4> v;
@@ -94,8 +97,14 @@ inline TetMesh box_grid(const std::vector<double>& xs, const std::vector<double>
           std::sort(v.begin(), v.end());
           m.tets.push_back(v);
         }
+      }
   derive_tables(m);
   return m;
+}
+
+inline TetMesh box_grid(const std::vector<double>& xs, const std::vector<double>& ys,
+                        const std::vector<double>& zs) {
+  return box_grid(xs, ys, zs, [](int, int, int) { return true; });
 }
 
 inline std::vector<double> uniform_nodes(int cells, double length = 1.0) {
