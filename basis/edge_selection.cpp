@@ -33,8 +33,13 @@
 //      triangle's relation gives the class map φ of that edge from the two other edges;
 //   c. a vertex on one remaining edge (in no triangle) is removed with it; such edges form a
 //      forest on which φ = 0.
-// What is left (the core) is small on ordinary meshes: a point per component for a ball, a
-// circle for a solid torus. On the core, a spanning forest gets φ = 0 and the remaining core
+// When b. stalls on triangles that bound no tetrahedron (the closed surface left round a
+// cavity, or a rare contractible but non-collapsible patch), one of them is set aside and b.
+// resumes. At the end the relation of each set-aside triangle is evaluated with the classes
+// found without it: zero for a triangle of a closed surface (its relation is the sum of the
+// others'), otherwise it is quotiented out of the classes exactly.
+// What is left (the core) is small on ordinary meshes: a point per component for a ball or a
+// hollow body, a circle for a solid torus. On the core, a spanning forest gets φ = 0 and the remaining core
 // edges are the unknowns of the triangle relations; a sparse echelon reduction modulo p gives
 // b₁ (the unknowns without pivot) and φ of every core edge. The recorded collapses, replayed
 // backwards, give φ of all other edges, with φ(e) the class of the loop closed by e through
@@ -227,6 +232,7 @@ struct LoopClasses {
   std::size_t loops = 0;
   std::size_t core_edges = 0;
   std::size_t core_triangles = 0;
+  std::size_t suspended_triangles = 0;
   std::vector<std::uint64_t> phi;  // num_edges × loops
 };
 
@@ -272,21 +278,34 @@ LoopClasses loop_classes(const std::int32_t* ev, std::size_t num_edges, std::siz
       for (int i = 0; i < 3; ++i) ++edge_count[tri.cols[3 * k + i]];
   for (std::size_t e = 0; e < num_edges; ++e)
     if (edge_alive[e] && edge_count[e] == 1) queue.push_back(static_cast<std::uint32_t>(e));
+  // When no edge is free while triangles outside tetrahedra remain (a closed surface round a
+  // cavity, or a rare non-collapsible patch), one such triangle is set aside and the collapse
+  // resumes. Its relation is restored exactly at the end (see `suspended` below).
   std::vector<std::pair<std::uint32_t, std::uint32_t>> order;
-  for (std::size_t q = 0; q < queue.size(); ++q) {
-    const std::uint32_t e = queue[q];
-    if (!edge_alive[e] || edge_count[e] != 1) continue;
-    std::uint32_t k = 0;
-    for (std::size_t i = edge_tris.offsets[e]; i < edge_tris.offsets[e + 1]; ++i)
-      if (tri_alive[edge_tris.items[i]]) k = edge_tris.items[i];
-    if (tri_tets[k] > 0) continue;  // the triangle still bounds a tetrahedron: not free
-    order.emplace_back(k, e);
-    tri_alive[k] = 0;
-    edge_alive[e] = 0;
-    for (int i = 0; i < 3; ++i) {
-      const std::uint32_t g = tri.cols[3 * k + i];
-      if (g != e && --edge_count[g] == 1) queue.push_back(g);
+  std::vector<std::uint32_t> suspended;
+  std::size_t q = 0, cursor = 0;
+  for (;;) {
+    for (; q < queue.size(); ++q) {
+      const std::uint32_t e = queue[q];
+      if (!edge_alive[e] || edge_count[e] != 1) continue;
+      std::uint32_t k = 0;
+      for (std::size_t i = edge_tris.offsets[e]; i < edge_tris.offsets[e + 1]; ++i)
+        if (tri_alive[edge_tris.items[i]]) k = edge_tris.items[i];
+      if (tri_tets[k] > 0) continue;  // the triangle still bounds a tetrahedron: not free
+      order.emplace_back(k, e);
+      tri_alive[k] = 0;
+      edge_alive[e] = 0;
+      for (int i = 0; i < 3; ++i) {
+        const std::uint32_t g = tri.cols[3 * k + i];
+        if (g != e && --edge_count[g] == 1) queue.push_back(g);
+      }
     }
+    while (cursor < nt && !(tri_alive[cursor] && tri_tets[cursor] == 0)) ++cursor;
+    if (cursor == nt) break;
+    suspended.push_back(static_cast<std::uint32_t>(cursor));
+    tri_alive[cursor] = 0;
+    for (int i = 0; i < 3; ++i)
+      if (--edge_count[tri.cols[3 * cursor + i]] == 1) queue.push_back(tri.cols[3 * cursor + i]);
   }
 
   // c. Vertices through free edges (in no triangle). Such edges have φ = 0.
@@ -389,7 +408,10 @@ LoopClasses loop_classes(const std::int32_t* ev, std::size_t num_edges, std::siz
   std::vector<std::uint32_t> generator(nu, UINT32_MAX);
   for (std::size_t u = 0; u < nu; ++u)
     if (pivot[u].empty()) generator[u] = static_cast<std::uint32_t>(out.loops++);
-  if (out.loops == 0) return out;
+  if (out.loops == 0) {
+    out.suspended_triangles = suspended.size();
+    return out;
+  }
 
   // φ on the core unknowns by back substitution, then on the collapsed edges in reverse order.
   const std::size_t dim = out.loops;
@@ -420,6 +442,46 @@ LoopClasses loop_classes(const std::int32_t* ev, std::size_t num_edges, std::siz
       if (g != e) add_signed(y, phi(g), -se * tri.signs[3 * k + j], dim);
     }
   }
+
+  // The set-aside triangles: a relation that is a combination of the others (a triangle of a
+  // closed surface) has class 0 and changes nothing; the others are quotiented out of the
+  // classes exactly, by echelon reduction of their classes and projection.
+  out.suspended_triangles = suspended.size();
+  std::vector<std::uint64_t> cut;  // echelon rows with leading 1 at `cut_lead`
+  std::vector<std::size_t> cut_lead;
+  std::vector<std::uint64_t> v(dim);
+  const auto reduce = [&](std::uint64_t* x) {
+    for (std::size_t r = 0; r < cut_lead.size(); ++r) {
+      const std::uint64_t f = x[cut_lead[r]];
+      if (!f) continue;
+      for (std::size_t d = 0; d < dim; ++d) x[d] = sub_mod(x[d], mul_mod(f, cut[r * dim + d]));
+    }
+  };
+  for (const std::uint32_t k : suspended) {
+    std::fill(v.begin(), v.end(), 0);
+    for (int j = 0; j < 3; ++j)
+      add_signed(v.data(), phi(tri.cols[3 * k + j]), tri.signs[3 * k + j], dim);
+    reduce(v.data());
+    const auto nz = std::find_if(v.begin(), v.end(), [](std::uint64_t x) { return x != 0; });
+    if (nz == v.end()) continue;
+    const std::uint64_t inv = inv_mod(*nz);
+    for (auto& x : v) x = mul_mod(x, inv);
+    cut_lead.push_back(static_cast<std::size_t>(nz - v.begin()));
+    cut.insert(cut.end(), v.begin(), v.end());
+  }
+  if (cut_lead.empty()) return out;
+  std::vector<unsigned char> is_lead(dim, 0);
+  for (const std::size_t l : cut_lead) is_lead[l] = 1;
+  const std::size_t reduced = dim - cut_lead.size();
+  std::vector<std::uint64_t> phi2 = make_buffer<std::uint64_t>(
+      checked_mul(num_edges, reduced, "the loop classes"), "the loop classes");
+  for (std::size_t e = 0; e < num_edges; ++e) {
+    reduce(phi(e));
+    for (std::size_t d = 0, i = 0; d < dim; ++d)
+      if (!is_lead[d]) phi2[e * reduced + i++] = phi(e)[d];
+  }
+  out.loops = reduced;
+  out.phi = std::move(phi2);
   return out;
 }
 
@@ -460,6 +522,7 @@ std::vector<unsigned char> select_independent_edges(const std::int32_t* ev, std:
   s.loops = lc.loops;
   s.core_edges = lc.core_edges;
   s.core_triangles = lc.core_triangles;
+  s.suspended_triangles = lc.suspended_triangles;
   if (lc.loops > 0) {
     const std::size_t dim = lc.loops;
     // Ψ(v): φ summed along the forest of step 2 from the root of v's tree to v.

@@ -28,6 +28,7 @@ struct SelectionStats {
   std::size_t retained = 0;        // = used_edges − used_vertices + components − loops
   std::size_t core_edges = 0;      // loop-carrying edges left after the collapses (see .cpp)
   std::size_t core_triangles = 0;  // triangles left after the collapses
+  std::size_t suspended_triangles = 0;  // triangles set aside to resume a blocked collapse
 };
 
 // Decides which columns of the edge table are kept.
