@@ -61,46 +61,44 @@ std::vector<std::int32_t> read_numbers(const double* v, std::size_t rows, std::s
   return out;
 }
 
-// Ordered vertex pair → the last column of the edge table holding it (open addressing).
+// Ordered vertex pair → the last column of the edge table holding it. The columns are listed
+// per first vertex, each list ordered by second vertex and then column, so a lookup is a
+// binary search in a short list; neighbouring tetrahedra, which share vertex numbers, reuse
+// the same lists from cache.
 class PairIndex {
  public:
-  PairIndex(const std::int32_t* pairs, std::size_t count) {
-    std::size_t cap = 16;
-    while (cap < 2 * count) cap *= 2;
-    keys_ = make_buffer<std::uint64_t>(cap, "the edge index");
-    cols_ = make_buffer<std::uint32_t>(cap, "the edge index");
-    std::fill(keys_.begin(), keys_.end(), kEmpty);
-    mask_ = cap - 1;
+  PairIndex(const std::int32_t* pairs, std::size_t count, std::size_t num_vertices)
+      : start_(make_buffer<std::size_t>(num_vertices + 1, "the edge index")),
+        entries_(make_buffer<Entry>(count, "the edge index")) {
+    for (std::size_t c = 0; c < count; ++c) ++start_[static_cast<std::size_t>(pairs[2 * c]) + 1];
+    for (std::size_t v = 0; v < num_vertices; ++v) start_[v + 1] += start_[v];
+    std::vector<std::size_t> fill(start_.begin(), start_.end() - 1);
     for (std::size_t c = 0; c < count; ++c) {
-      const std::uint64_t key = make_key(pairs[2 * c], pairs[2 * c + 1]);
-      std::size_t i = slot(key);
-      while (keys_[i] != kEmpty && keys_[i] != key) i = (i + 1) & mask_;
-      keys_[i] = key;
-      cols_[i] = static_cast<std::uint32_t>(c);  // later columns overwrite earlier ones
+      entries_[fill[static_cast<std::size_t>(pairs[2 * c])]++] = {pairs[2 * c + 1],
+                                                                  static_cast<std::uint32_t>(c)};
     }
+    for (std::size_t v = 0; v < num_vertices; ++v)
+      std::sort(entries_.begin() + start_[v], entries_.begin() + start_[v + 1]);
   }
-  // The column of (a, b), or kNone.
+  // The last column holding (a, b), or kNone.
   std::uint32_t find(std::int32_t a, std::int32_t b) const {
-    const std::uint64_t key = make_key(a, b);
-    for (std::size_t i = slot(key);; i = (i + 1) & mask_) {
-      if (keys_[i] == key) return cols_[i];
-      if (keys_[i] == kEmpty) return kNone;
-    }
+    const auto first = entries_.begin() + start_[static_cast<std::size_t>(a)];
+    const auto last = entries_.begin() + start_[static_cast<std::size_t>(a) + 1];
+    const auto it = std::upper_bound(first, last, Entry{b, kNone});
+    return it != first && (it - 1)->second == b ? (it - 1)->col : kNone;
   }
   static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
  private:
-  static constexpr std::uint64_t kEmpty = std::numeric_limits<std::uint64_t>::max();
-  static std::uint64_t make_key(std::int32_t a, std::int32_t b) {
-    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(a)) << 32) |
-           static_cast<std::uint32_t>(b);
-  }
-  std::size_t slot(std::uint64_t key) const {
-    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & mask_;
-  }
-  std::vector<std::uint64_t> keys_;
-  std::vector<std::uint32_t> cols_;
-  std::size_t mask_ = 0;
+  struct Entry {
+    std::int32_t second;
+    std::uint32_t col;
+    bool operator<(const Entry& o) const {
+      return second != o.second ? second < o.second : col < o.col;
+    }
+  };
+  std::vector<std::size_t> start_;
+  std::vector<Entry> entries_;
 };
 
 }  // namespace
@@ -183,11 +181,12 @@ VolumeBasis build_basis(const Mesh& mesh, const Materials& mat) {
   // Tetrahedra: centroid, volume, local edge vectors and the column of each local edge.
   out.center_t = make_buffer<double>(checked_mul(3, nt, "the centroids"), "the centroids");
   out.volume_t = make_buffer<double>(nt, "the volumes");
-  std::vector<double> vectors =
-      make_buffer<double>(checked_mul(18, nt, "the edge vectors"), "the edge vectors");
+  // The six local vectors of tetrahedron t go to column t of BasisTC in local edge order, and
+  // are compacted there onto the kept edges once the selection is known.
+  out.basis_tc = make_buffer<double>(checked_mul(18, nt, "the edge vectors"), "the edge vectors");
   std::vector<std::uint32_t> tet_edges =
       make_buffer<std::uint32_t>(checked_mul(6, nt, "the edge numbers"), "the edge numbers");
-  const PairIndex index(ev.data(), ne);
+  const PairIndex index(ev.data(), ne, np);
   for (std::size_t t = 0; t < nt; ++t) {
     const std::int32_t* v = &tv[4 * t];
     const Vec p0 = load(point(v[0])), p1 = load(point(v[1])), p2 = load(point(v[2])),
@@ -197,8 +196,8 @@ VolumeBasis build_basis(const Mesh& mesh, const Materials& mat) {
     out.center_t[3 * t + 1] = c.y;
     out.center_t[3 * t + 2] = c.z;
     out.volume_t[t] = std::fabs(dot(p1 - p0, cross(p2 - p0, p3 - p0))) / 6;
-    if (out.volume_t[t] == 0 ||
-        !local_edge_vectors(point(v[0]), point(v[1]), point(v[2]), point(v[3]), &vectors[18 * t]))
+    if (out.volume_t[t] == 0 || !local_edge_vectors(point(v[0]), point(v[1]), point(v[2]),
+                                                    point(v[3]), &out.basis_tc[18 * t]))
       fail("degenerate",
            "argument 'T': the tetrahedron in column " + std::to_string(t + 1) + " has zero volume");
     for (int k = 0; k < 6; ++k) {
@@ -209,47 +208,6 @@ VolumeBasis build_basis(const Mesh& mesh, const Materials& mat) {
                                 std::to_string(b + 1) + ") of the tetrahedron in column " +
                                 std::to_string(t + 1) + " is not a column of 'Edges'");
       tet_edges[6 * t + k] = col;
-    }
-  }
-
-  // Faces: area, centroid, and the contrast jump of each local edge. The edge-oriented normal
-  // of local edge k = (a, b) opposite o is the unit vector of (a − o) × (b − o); with it the
-  // edge's function has flux +1 through the face. The side it points to is the plus side.
-  out.area_f = make_buffer<double>(nf, "the face areas");
-  out.center_f =
-      make_buffer<double>(checked_mul(3, nf, "the face centroids"), "the face centroids");
-  std::vector<double> jump_re = make_buffer<double>(3 * nf, "the contrast jumps");
-  std::vector<double> jump_im = make_buffer<double>(3 * nf, "the contrast jumps");
-  for (std::size_t f = 0; f < nf; ++f) {
-    const Vec q0 = load(point(fv[3 * f])), q1 = load(point(fv[3 * f + 1])),
-              q2 = load(point(fv[3 * f + 2]));
-    out.area_f[f] = 0.5 * norm(cross(q1 - q2, q2 - q0));
-    const Vec c = (1.0 / 3) * (q0 + q1 + q2);
-    out.center_f[3 * f] = c.x;
-    out.center_f[3 * f + 1] = c.y;
-    out.center_f[3 * f + 2] = c.z;
-    const Vec normals[3] = {unit(cross(q1 - q2, q2 - q0)), unit(cross(q0 - q1, q2 - q1)),
-                            unit(cross(q0 - q2, q1 - q2))};
-    for (int k = 0; k < 3; ++k) {
-      std::int32_t plus = 0, minus = 0;
-      for (int side = 0; side < 2; ++side) {
-        const std::int32_t s = ft[2 * f + side];
-        if (s <= 0) continue;
-        const Vec ct = load(&out.center_t[3 * static_cast<std::size_t>(s - 1)]);
-        (dot(normals[k], ct - c) > 0 ? plus : minus) = s;
-      }
-      // J = κ_minus − κ_plus, an absent side counting as zero contrast.
-      double re = 0, im = 0;
-      if (minus) {
-        re += out.contrast_re[minus - 1];
-        im += out.contrast_im[minus - 1];
-      }
-      if (plus) {
-        re -= out.contrast_re[plus - 1];
-        im -= out.contrast_im[plus - 1];
-      }
-      jump_re[3 * f + k] = re;
-      jump_im[3 * f + k] = im;
     }
   }
 
@@ -267,34 +225,68 @@ VolumeBasis build_basis(const Mesh& mesh, const Materials& mat) {
       ++n;
     }
 
-  // Packing: the kept local edges of each tetrahedron and face, in slot order.
+  // Packing: the kept local edges of each tetrahedron, in slot order.
   out.edges_tn = make_buffer<double>(6 * nt, "the tetrahedron tables");
   out.edges_tni = make_buffer<double>(nt, "the tetrahedron tables");
-  out.basis_tc = make_buffer<double>(18 * nt, "the tetrahedron tables");
   for (std::size_t t = 0; t < nt; ++t) {
     int c = 0;
+    double* column = &out.basis_tc[18 * t];
     for (int k = 0; k < 6; ++k) {
       const std::uint32_t n = number[tet_edges[6 * t + k]];
       if (!n) continue;
       out.edges_tn[6 * t + c] = n;
-      for (int i = 0; i < 3; ++i) out.basis_tc[18 * t + 3 * c + i] = vectors[18 * t + 3 * k + i];
+      for (int i = 0; i < 3; ++i) column[3 * c + i] = column[3 * k + i];  // c ≤ k: in place
       ++c;
     }
+    for (int i = 3 * c; i < 18; ++i) column[i] = 0;
     out.edges_tni[t] = c;
   }
+  // Faces: area, centroid, and the packed kept local edges with their contrast jumps. The
+  // edge-oriented normal of local edge k = (a, b) opposite o is the unit vector of
+  // (a − o) × (b − o); with it the edge's function has flux +1 through the face. The
+  // tetrahedron on the side it points to is the plus side, and the jump is κ_minus − κ_plus,
+  // an absent side counting as zero contrast. The sides are decided by geometry, whichever
+  // row of TET names them.
+  out.area_f = make_buffer<double>(nf, "the face tables");
+  out.center_f = make_buffer<double>(checked_mul(3, nf, "the face tables"), "the face tables");
   out.edges_fn = make_buffer<double>(3 * nf, "the face tables");
   out.edges_fni = make_buffer<double>(nf, "the face tables");
   out.diff_contrast_re = make_buffer<double>(3 * nf, "the face tables");
   out.diff_contrast_im = make_buffer<double>(3 * nf, "the face tables");
   for (std::size_t f = 0; f < nf; ++f) {
+    const Vec q0 = load(point(fv[3 * f])), q1 = load(point(fv[3 * f + 1])),
+              q2 = load(point(fv[3 * f + 2]));
+    out.area_f[f] = 0.5 * norm(cross(q1 - q2, q2 - q0));
+    const Vec center = (1.0 / 3) * (q0 + q1 + q2);
+    out.center_f[3 * f] = center.x;
+    out.center_f[3 * f + 1] = center.y;
+    out.center_f[3 * f + 2] = center.z;
+    const Vec normals[3] = {unit(cross(q1 - q2, q2 - q0)), unit(cross(q0 - q1, q2 - q1)),
+                            unit(cross(q0 - q2, q1 - q2))};
     int c = 0;
     for (int k = 0; k < 3; ++k) {
       const std::uint32_t col = index.find(fv[3 * f + kFaceA[k]], fv[3 * f + kFaceB[k]]);
       const std::uint32_t n = col == PairIndex::kNone ? 0 : number[col];
       if (!n) continue;
+      std::int32_t plus = 0, minus = 0;
+      for (int side = 0; side < 2; ++side) {
+        const std::int32_t s = ft[2 * f + side];
+        if (s <= 0) continue;
+        const Vec ct = load(&out.center_t[3 * static_cast<std::size_t>(s - 1)]);
+        (dot(normals[k], ct - center) > 0 ? plus : minus) = s;
+      }
+      double re = 0, im = 0;
+      if (minus) {
+        re += out.contrast_re[minus - 1];
+        im += out.contrast_im[minus - 1];
+      }
+      if (plus) {
+        re -= out.contrast_re[plus - 1];
+        im -= out.contrast_im[plus - 1];
+      }
       out.edges_fn[3 * f + c] = n;
-      out.diff_contrast_re[3 * f + c] = jump_re[3 * f + k];
-      out.diff_contrast_im[3 * f + c] = jump_im[3 * f + k];
+      out.diff_contrast_re[3 * f + c] = re;
+      out.diff_contrast_im[3 * f + c] = im;
       ++c;
     }
     out.edges_fni[f] = c;

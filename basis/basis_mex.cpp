@@ -23,9 +23,12 @@ host::Matrix table(const mxArray* a, const char* name, std::size_t rows, const c
   return m;
 }
 
-host::Array real_field(const std::vector<double>& values, std::size_t rows, std::size_t cols) {
+// Copies a working table into a new host matrix and releases the table, so that the working
+// tables and the host's copies never all exist at once.
+host::Array real_field(std::vector<double>& values, std::size_t rows, std::size_t cols) {
   host::RealResult r = host::make_real(rows, cols);
   std::copy(values.begin(), values.end(), r.re);
+  std::vector<double>().swap(values);
   return std::move(r.array);
 }
 
@@ -54,7 +57,7 @@ void basis(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   materials.tan_delta = tan_d.re;
 
   const mom::basis::Mesh mesh{p.re, np, t.re, nt, faces.re, nf, edges.re, ne, tet.re};
-  const mom::basis::VolumeBasis b = mom::basis::build_basis(mesh, materials);
+  mom::basis::VolumeBasis b = mom::basis::build_basis(mesh, materials);
 
   host::StructResult record_out(
       {"Edge", "AreaF", "CenterF", "EdgesFN", "EdgesFNI", "DiffContrast_real", "DiffContrast_imag",
