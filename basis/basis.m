@@ -39,9 +39,10 @@
 %   Columns of Edges used by no tetrahedron are dropped.
 %
 %   Errors carry identifiers "basis:<mnemonic>": usage, badType, badSize, badIndex (a number
-%   outside its range, naming the column), missingEdge, noTetrahedron (a face with no
-%   tetrahedron in TET), degenerate (a tetrahedron of zero volume), badValue, badMaterial,
-%   missingField, badRecord, outOfMemory.
+%   outside its range, naming the column), missingEdge (a tetrahedron edge that is no column
+%   of Edges), noTetrahedron (a face with no tetrahedron in TET), degenerate (a tetrahedron of
+%   zero volume), badValue (a coordinate that is not finite), badMaterial (a permittivity
+%   giving no finite contrast), badScalar, missingField, badRecord, tooLarge, outOfMemory.
 %
 %   Example (one tetrahedron, its six edges, one face):
 %       P = [0 0 0; 1 0 0; 0 1 0; 0 0 1]';

@@ -49,7 +49,7 @@
 // Cost. Every step is linear in the mesh size (shared triangles are found by a counting sort
 // of the 4·Nt tetrahedron faces on their lowest column), plus O((Ne + Nv)·b₁) for the class vectors
 // (only when b₁ > 0) and the elimination on the core, whose size is that of the part of the mesh
-// that does not collapse. Memory is a few dozen bytes per tetrahedron; no dense matrix is formed.
+// that does not collapse. Memory is under 200 bytes per tetrahedron; no dense matrix is formed.
 //
 // Exactness of the modular arithmetic. Ranks modulo p equal the real ranks unless p divides a
 // minor of the integer relation matrix. For cell complexes in space H₁ has no torsion, and the

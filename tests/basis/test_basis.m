@@ -123,6 +123,12 @@ assert(isequal([S.Contrast_real, S.Contrast_imag], [0.75, -0.25]));
 assert(isequal([S.DiffContrast_real, S.DiffContrast_imag], [0.75 -0.25; 0 0; 0 0]));
 S2 = basis(P(:, [1 3 2 4]), [1; 2; 3; 4], [3; 2; 4], [1 2; 1 3; 1 4; 2 3; 2 4; 3 4]', [1; 0], c);
 assert(S2.VolumeT == 1/6);
+% An Edges column used by no tetrahedron (here a repeated column: the last one is used) is
+% dropped; with no tetrahedron at all every column is dropped.
+S4 = basis(P, [1; 2; 3; 4], [2; 3; 4], [E(:, 1), E], [1; 0], c);
+assert(isequal(S4.Edge, S.Edge) && isequal(S4.EdgesTN(1:3)', [1 2 3]));
+S5 = basis(P, zeros(4, 0), zeros(3, 0), E, zeros(2, 0), c);
+assert(isequal(size(S5.Edge), [2 0]) && isequal(size(S5.BasisTC), [18 0]));
 % Extra values beyond Nt in the material fields, and truncated numbers, are accepted.
 c.Epsilon_r = [2 7 7];
 c.tan_delta = [1 0 0];
