@@ -1,8 +1,9 @@
 // Cost of the basis builder on jittered box grids of about 10⁴, 10⁵ and 5·10⁵ tetrahedra:
 // the whole build, and the independent-edge selection alone (the rest being the geometry,
 // the edge lookup and the packing), the latter also on a hollow cube and a cube with a hole
-// through it. Counters: tetrahedra, time per tetrahedron, and the peak heap memory of one call
-// per tetrahedron (tracked by the allocation hooks below).
+// through it; and the Gram matrix + LU rule it replaces, at small sizes. Counters: tetrahedra,
+// time per tetrahedron, and the peak heap memory of one call per tetrahedron (tracked by the
+// allocation hooks below).
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
@@ -14,6 +15,7 @@
 #include "basis_core.hpp"
 #include "edge_selection.hpp"
 #include "mesh_fixtures.hpp"
+#include "reference_rules.hpp"
 
 namespace {
 std::atomic<std::size_t> g_current{0}, g_peak{0};
@@ -80,15 +82,9 @@ void BM_BuildBasis(benchmark::State& state) {
 
 void BM_SelectEdges(benchmark::State& state) {
   const auto& m = grid(int(state.range(0)), int(state.range(1)));
-  std::map<std::pair<int, int>, std::uint32_t> col;
-  for (std::size_t c = 0; c < m.ne; ++c) col[{int(m.Edges[2 * c]), int(m.Edges[2 * c + 1])}] = c;
-  static const int ea[6] = {0, 0, 0, 1, 1, 2}, eb[6] = {1, 2, 3, 2, 3, 3};
-  std::vector<std::uint32_t> tet_edges;
-  for (std::size_t t = 0; t < m.nt; ++t)
-    for (int k = 0; k < 6; ++k)
-      tet_edges.push_back(col[{int(m.T[4 * t + ea[k]]), int(m.T[4 * t + eb[k]])}]);
-  std::vector<std::int32_t> ev(2 * m.ne);
-  for (std::size_t i = 0; i < 2 * m.ne; ++i) ev[i] = std::int32_t(m.Edges[i]) - 1;
+  const fixtures::Local l = fixtures::local_tables(m);
+  const std::vector<std::int32_t> ev = fixtures::edge_vertices(m);
+  const std::vector<std::uint32_t>& tet_edges = l.cols;
   std::size_t peak = 0;
   mom::basis::SelectionStats s;
   for (auto _ : state) {
@@ -107,6 +103,19 @@ void BM_SelectEdges(benchmark::State& state) {
   state.counters["set_aside"] = double(s.suspended_triangles);
 }
 
+// The rule the selection replaces: Gram matrix of the local vectors, LU factorisation and a
+// threshold on the pivots (8·Ne² bytes, time cubic in Ne), for comparison at small sizes.
+void BM_LuRule(benchmark::State& state) {
+  const auto& m = grid(int(state.range(0)), 0);
+  for (auto _ : state) {
+    auto kept = fixtures::lu_rule(m);
+    benchmark::DoNotOptimize(kept.data());
+  }
+  state.counters["tets"] = double(m.nt);
+  state.counters["edges"] = double(m.ne);
+}
+
+BENCHMARK(BM_LuRule)->Arg(6)->Arg(8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildBasis)
     ->Args({12, 0})
     ->Args({26, 0})
@@ -116,6 +125,8 @@ BENCHMARK(BM_BuildBasis)
     ->Args({44, 3})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectEdges)
+    ->Args({6, 0})
+    ->Args({8, 0})
     ->Args({12, 0})
     ->Args({26, 0})
     ->Args({44, 0})
