@@ -30,16 +30,13 @@ struct Vec {
 Vec load(const double* p) { return {p[0], p[1], p[2]}; }
 Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec operator*(double s, Vec a) { return {s * a.x, s * a.y, s * a.z}; }
+Vec operator/(Vec a, double s) { return {a.x / s, a.y / s, a.z / s}; }
 double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 Vec cross(Vec a, Vec b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 double norm(Vec a) { return std::sqrt(dot(a, a)); }
-Vec unit(Vec a) {
-  const double n = norm(a);
-  return {a.x / n, a.y / n, a.z / n};
-}
+Vec unit(Vec a) { return a / norm(a); }
 
 // Reads a table of 1-based numbers (or, with base 0, numbers where 0 means "none"), truncating
 // toward zero, and returns them as value − base. Values outside lo..hi end the call with a
@@ -113,8 +110,8 @@ bool local_edge_vectors(const double* p0, const double* p1, const double* p2, co
     if (dot(cross(c - a, d - a), bb - a) < 0) std::swap(c, d);
     const Vec m = cross(c - a, d - a);
     const double mm = norm(m);
-    const double area = 0.5 * mm;                                  // of triangle A C D
-    const double height = std::fabs(dot((1.0 / mm) * m, bb - a));  // of B above it
+    const double area = 0.5 * mm;                          // of triangle A C D
+    const double height = std::fabs(dot(m / mm, bb - a));  // of B above it
     const double ab = norm(bb - a);
     const double denominator = ab * ((area * height) / ab);  // 3 × volume
     const Vec v = d - c;
@@ -140,7 +137,7 @@ VolumeBasis build_basis(const Mesh& mesh, const Materials& mat) {
   const std::int64_t np64 = static_cast<std::int64_t>(np);
   const std::int64_t nt64 = static_cast<std::int64_t>(nt);
 
-  // Step 1: checks and integer tables.
+  // Checks and integer tables.
   for (std::size_t i = 0; i < 3 * np; ++i)
     if (!std::isfinite(mesh.points[i]))
       fail("badValue", "argument 'P': column " + std::to_string(i / 3 + 1) +
@@ -191,7 +188,7 @@ VolumeBasis build_basis(const Mesh& mesh, const Materials& mat) {
     const std::int32_t* v = &tv[4 * t];
     const Vec p0 = load(point(v[0])), p1 = load(point(v[1])), p2 = load(point(v[2])),
               p3 = load(point(v[3]));
-    const Vec c = 0.25 * (p0 + p1 + p2 + p3);
+    const Vec c = (p0 + p1 + p2 + p3) / 4;
     out.center_t[3 * t] = c.x;
     out.center_t[3 * t + 1] = c.y;
     out.center_t[3 * t + 2] = c.z;
@@ -257,7 +254,7 @@ VolumeBasis build_basis(const Mesh& mesh, const Materials& mat) {
     const Vec q0 = load(point(fv[3 * f])), q1 = load(point(fv[3 * f + 1])),
               q2 = load(point(fv[3 * f + 2]));
     out.area_f[f] = 0.5 * norm(cross(q1 - q2, q2 - q0));
-    const Vec center = (1.0 / 3) * (q0 + q1 + q2);
+    const Vec center = (q0 + q1 + q2) / 3;
     out.center_f[3 * f] = center.x;
     out.center_f[3 * f + 1] = center.y;
     out.center_f[3 * f + 2] = center.z;
