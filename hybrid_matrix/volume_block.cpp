@@ -1,0 +1,189 @@
+#include "volume_block.hpp"
+
+#include <vector>
+
+#include "block_arith.hpp"
+#include "kernel_sums.hpp"
+#include "memory.hpp"
+
+namespace mom::hybrid {
+
+namespace {
+
+// Folds of a contribution v between volume unknowns a (function of the first element of a pair)
+// and b (of the second) into the lower triangle, volume unknowns offset by ns.
+struct Folder {
+  cplx* z;
+  std::size_t n;
+  std::size_t ns;
+
+  cplx& at(std::int64_t r, std::int64_t c) const {
+    return z[(ns + static_cast<std::size_t>(r)) + n * (ns + static_cast<std::size_t>(c))];
+  }
+  // Two different elements: each orientation that lands in the lower triangle; a = b (a
+  // function living on both elements) receives 2v on its diagonal.
+  void pair(std::int64_t a, std::int64_t b, cplx v) const {
+    if (b >= a) at(b, a) += v;
+    if (a >= b) at(a, b) += v;
+  }
+  // Both functions from one element: every ordered pair of its functions is visited, so only
+  // the orientation with b ≥ a is taken and each unordered pair lands once.
+  void self(std::int64_t a, std::int64_t b, cplx v) const {
+    if (b >= a) at(b, a) += v;
+  }
+  // A listed pair (I, J): the self fold for I = J, the pair fold otherwise.
+  void listed(std::int64_t a, std::int64_t b, cplx v, bool same) const {
+    if (b >= a) at(b, a) += v;
+    if (a >= b && !same) at(a, b) += v;
+  }
+};
+
+// The centre kernel between centroid `i` and centroid `j` of a list of 3-vectors.
+cplx centre(const double* centroids, std::size_t i, std::size_t j, const Coefficients& f) {
+  double re, im;
+  centreKernel(distance2(centroids + 3 * i, centroids + 3 * j), f.k_re, f.k_im, &re, &im);
+  return cplx(re, im);
+}
+
+// V_t·κ_t·κ_u·V_u, grouped as ((V_t·κ_t)·κ_u)·V_u.
+cplx contrast_product(const VolumeMesh& m, std::size_t t, std::size_t u) {
+  const double a = m.volume[t] * m.contrast_re[t];
+  const double b = m.volume[t] * m.contrast_im[t];
+  return cplx((a * m.contrast_re[u] - b * m.contrast_im[u]) * m.volume[u],
+              (a * m.contrast_im[u] + b * m.contrast_re[u]) * m.volume[u]);
+}
+
+cplx face_coefficient(const VolumeMesh& m, std::size_t f, std::size_t k) {
+  return cplx(m.diff_re[kSlots * f + k], m.diff_im[kSlots * f + k]);
+}
+
+// Scalar potential between every unordered pair of distinct faces, at the centroids:
+// −(C_phi·D_n,i)·D_m,l·g_nm, face n first.
+void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+  cplx cd[kSlots];
+  for (std::size_t fn = 0; fn < m.F; ++fn) {
+    const int cn = m.face_count[fn];
+    if (cn == 0) continue;
+    for (int i = 0; i < cn; ++i) cd[i] = mul(f.C_phi, face_coefficient(m, fn, i));
+    const std::int64_t* an = &m.face_unknown[kSlots * fn];
+    for (std::size_t fm = 0; fm < fn; ++fm) {
+      const int cm = m.face_count[fm];
+      if (cm == 0) continue;
+      const cplx g = centre(m.center_f, fn, fm, f);
+      const std::int64_t* am = &m.face_unknown[kSlots * fm];
+      for (int i = 0; i < cn; ++i) {
+        for (int l = 0; l < cm; ++l) {
+          z.pair(an[i], am[l], -mul(mul(cd[i], face_coefficient(m, fm, l)), g));
+        }
+      }
+    }
+  }
+}
+
+// Listed face pairs: the pair sum of the smoothed kernel plus the static ⟨1/R⟩, the centroid
+// value of the sweep taken back for distinct faces.
+void near_faces(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+  const std::size_t q = m.QF;
+  for (std::size_t k = 0; k < m.K_ff; ++k) {
+    const std::size_t I = static_cast<std::size_t>(m.ff_i[k]);
+    const std::size_t J = static_cast<std::size_t>(m.ff_j[k]);
+    double sr, si;
+    smoothScalarSum(m.points_f + 3 * q * I, q, m.weights_f, m.points_f + 3 * q * J, q, m.weights_f,
+                    f.k_re, f.k_im, &sr, &si);
+    cplx s(sr + m.ff_ss[k], si);
+    if (I != J) s -= centre(m.center_f, I, J, f);
+    const std::int64_t* ai = &m.face_unknown[kSlots * I];
+    const std::int64_t* aj = &m.face_unknown[kSlots * J];
+    for (int i = 0; i < m.face_count[I]; ++i) {
+      for (int l = 0; l < m.face_count[J]; ++l) {
+        const cplx dd = mul(face_coefficient(m, I, i), face_coefficient(m, J, l));
+        z.listed(ai[i], aj[l], -mul(mul(f.C_phi, dd), s), I == J);
+      }
+    }
+  }
+}
+
+// The material term inside every tetrahedron: q_t·V_t·(n_t,i · b_t,l), q_t = κ_t/ε_t with
+// ε_t = Epsilon_r + j·e_t, e_t = −tan_delta·Epsilon_r (the permittivity table).
+void material_term(const Folder& z, const VolumeMesh& m) {
+  std::vector<double> loss = make_buffer<double>(m.Nt, "the permittivity table");
+  for (std::size_t t = 0; t < m.Nt; ++t) loss[t] = -(m.tan_delta[t] * m.epsilon_r[t]);
+  for (std::size_t t = 0; t < m.Nt; ++t) {
+    const double er = m.epsilon_r[t];
+    const double ei = loss[t];
+    const double cr = m.contrast_re[t];
+    const double ci = m.contrast_im[t];
+    const double den = er * er + ei * ei;
+    const cplx q((cr * er + ci * ei) / den, (ci * er - cr * ei) / den);
+    const cplx qv = q * m.volume[t];
+    const std::int64_t* a = &m.tet_unknown[kSlots * t];
+    const double* nb = m.basis_n + 18 * t;
+    const double* b = m.basis + 18 * t;
+    for (int i = 0; i < m.tet_count[t]; ++i) {
+      for (int l = 0; l < m.tet_count[t]; ++l) {
+        if (a[l] >= a[i]) z.self(a[i], a[l], qv * dot3(nb + 3 * i, b + 3 * l));
+      }
+    }
+  }
+}
+
+// Vector potential between every unordered pair of distinct tetrahedra, at the centroids:
+// (g_tu·C_A)·P_tu·(b_u,l · b_t,i), tetrahedron t first. Per pair one square root, one cosine
+// and one sine; the 6 × 6 function loop only multiplies and adds.
+void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+  for (std::size_t t = 0; t < m.Nt; ++t) {
+    const int ct = m.tet_count[t];
+    if (ct == 0) continue;
+    const std::int64_t* at = &m.tet_unknown[kSlots * t];
+    const double* bt = m.basis + 18 * t;
+    for (std::size_t u = 0; u < t; ++u) {
+      const int cu = m.tet_count[u];
+      if (cu == 0) continue;
+      const cplx w = mul(mul(centre(m.center_t, t, u, f), f.C_A), contrast_product(m, t, u));
+      const std::int64_t* au = &m.tet_unknown[kSlots * u];
+      const double* bu = m.basis + 18 * u;
+      for (int i = 0; i < ct; ++i) {
+        for (int l = 0; l < cu; ++l) z.pair(at[i], au[l], w * dot3(bu + 3 * l, bt + 3 * i));
+      }
+    }
+  }
+}
+
+// Listed tetrahedron pairs: pair sum plus static value, the sweep's centroid value taken back
+// for distinct tetrahedra, times C_A·P.
+void near_tetrahedra(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+  const std::size_t q = m.QT;
+  for (std::size_t k = 0; k < m.K_tt; ++k) {
+    const std::size_t I = static_cast<std::size_t>(m.tt_i[k]);
+    const std::size_t J = static_cast<std::size_t>(m.tt_j[k]);
+    double sr, si;
+    smoothScalarSum(m.points_t + 3 * q * I, q, m.weights_t, m.points_t + 3 * q * J, q, m.weights_t,
+                    f.k_re, f.k_im, &sr, &si);
+    cplx s(sr + m.tt_ss[k], si);
+    if (I != J) s -= centre(m.center_t, I, J, f);
+    const cplx w = mul(mul(s, f.C_A), contrast_product(m, I, J));
+    const std::int64_t* ai = &m.tet_unknown[kSlots * I];
+    const std::int64_t* aj = &m.tet_unknown[kSlots * J];
+    const double* bi = m.basis + 18 * I;
+    const double* bj = m.basis + 18 * J;
+    for (int i = 0; i < m.tet_count[I]; ++i) {
+      for (int l = 0; l < m.tet_count[J]; ++l) {
+        z.listed(ai[i], aj[l], w * dot3(bi + 3 * i, bj + 3 * l), I == J);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void fill_volume_block(cplx* z, std::size_t n, std::size_t ns, const VolumeMesh& mesh,
+                       const Coefficients& f) {
+  const Folder folder{z, n, ns};
+  face_sweep(folder, mesh, f);
+  near_faces(folder, mesh, f);
+  material_term(folder, mesh);
+  tetra_sweep(folder, mesh, f);
+  near_tetrahedra(folder, mesh, f);
+}
+
+}  // namespace mom::hybrid
