@@ -53,8 +53,9 @@ inline double fullKernelAmplitude(double R, double k_i) {
 // centroids at squared distance d2, with the rule that centroids closer than 1e-8 (d2 < 1e-16,
 // compared before the square root) contribute nothing: g = 0. Otherwise, with R = √d2,
 // g = (1 + E)/R·(cos(k_r·R) − j·sin(k_r·R)), the same numbers as pointKernel at distance R.
+constexpr double kCoinciding = 1e-16;
 inline void centreKernel(double d2, double k_r, double k_i, double* g_re, double* g_im) {
-  if (d2 < 1e-16) {
+  if (d2 < kCoinciding) {
     *g_re = 0.0;
     *g_im = 0.0;
     return;

@@ -1,5 +1,6 @@
 #include "volume_block.hpp"
 
+#include <cmath>
 #include <vector>
 
 #include "block_arith.hpp"
@@ -57,23 +58,28 @@ cplx face_coefficient(const VolumeMesh& m, std::size_t f, std::size_t k) {
   return cplx(m.diff_re[kSlots * f + k], m.diff_im[kSlots * f + k]);
 }
 
-// Scalar potential between every unordered pair of distinct faces, at the centroids:
+// Scalar potential between every unordered pair of distinct faces n > m, at the centroids:
 // −(C_phi·D_n,i)·D_m,l·g_nm, face n first.
+//
+// The face m with the smaller number runs in the outer loop: where the unknowns are numbered
+// roughly in element order, the entries of one sweep over n then lie down the few columns of
+// m's unknowns instead of across all columns (a new cache line and often a new page per
+// entry), which made the sweep memory-bound. Every pair and every value are the same as in an
+// n-outer sweep; an entry receives its terms in another order.
 void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
-  cplx cd[kSlots];
-  for (std::size_t fn = 0; fn < m.F; ++fn) {
-    const int cn = m.face_count[fn];
-    if (cn == 0) continue;
-    for (int i = 0; i < cn; ++i) cd[i] = mul(f.C_phi, face_coefficient(m, fn, i));
-    const std::int64_t* an = &m.face_unknown[kSlots * fn];
-    for (std::size_t fm = 0; fm < fn; ++fm) {
-      const int cm = m.face_count[fm];
-      if (cm == 0) continue;
+  for (std::size_t fm = 0; fm < m.F; ++fm) {
+    const int cm = m.face_count[fm];
+    if (cm == 0) continue;
+    const std::int64_t* am = &m.face_unknown[kSlots * fm];
+    for (std::size_t fn = fm + 1; fn < m.F; ++fn) {
+      const int cn = m.face_count[fn];
+      if (cn == 0) continue;
       const cplx g = centre(m.center_f, fn, fm, f);
-      const std::int64_t* am = &m.face_unknown[kSlots * fm];
+      const std::int64_t* an = &m.face_unknown[kSlots * fn];
       for (int i = 0; i < cn; ++i) {
+        const cplx cd = mul(f.C_phi, face_coefficient(m, fn, i));
         for (int l = 0; l < cm; ++l) {
-          z.pair(an[i], am[l], -mul(mul(cd[i], face_coefficient(m, fm, l)), g));
+          z.pair(an[i], am[l], -mul(mul(cd, face_coefficient(m, fm, l)), g));
         }
       }
     }
@@ -127,23 +133,68 @@ void material_term(const Folder& z, const VolumeMesh& m) {
   }
 }
 
-// Vector potential between every unordered pair of distinct tetrahedra, at the centroids:
-// (g_tu·C_A)·P_tu·(b_u,l · b_t,i), tetrahedron t first. Per pair one square root, one cosine
-// and one sine; the 6 × 6 function loop only multiplies and adds.
+// Vector potential between every unordered pair of distinct tetrahedra t > u, at the centroids:
+// (g_tu·C_A)·P_tu·(b_u,l · b_t,i), tetrahedron t first, added by the pair fold. Per pair one
+// square root, one cosine and one sine; the function loop only multiplies and adds.
+//
+// As in the face sweep, the tetrahedron u with the smaller number runs in the outer loop, so
+// that the entries of one inner sweep run down the columns of u's unknowns. Each inner sweep
+// takes two passes: the squared distances, distances and damped amplitudes of all t > u (no
+// calls, vectorisable; the same operations as centreKernel, so the numbers are identical),
+// then the phase, the pair factor and the function loop, which reaches the entries through the
+// column of each unknown.
 void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
-  for (std::size_t t = 0; t < m.Nt; ++t) {
-    const int ct = m.tet_count[t];
-    if (ct == 0) continue;
-    const std::int64_t* at = &m.tet_unknown[kSlots * t];
-    const double* bt = m.basis + 18 * t;
-    for (std::size_t u = 0; u < t; ++u) {
-      const int cu = m.tet_count[u];
-      if (cu == 0) continue;
-      const cplx w = mul(mul(centre(m.center_t, t, u, f), f.C_A), contrast_product(m, t, u));
-      const std::int64_t* au = &m.tet_unknown[kSlots * u];
-      const double* bu = m.basis + 18 * u;
+  std::vector<double> d2 = make_buffer<double>(m.Nt, "the tetrahedron sweep");
+  std::vector<double> R = make_buffer<double>(m.Nt, "the tetrahedron sweep");
+  std::vector<double> amplitude = make_buffer<double>(m.Nt, "the tetrahedron sweep");
+  // Column of volume unknown a from the volume rows on: Z(Ns + r, Ns + a) = column[a][r].
+  std::vector<cplx*> column = make_buffer<cplx*>(m.Nv, "the tetrahedron sweep");
+  for (std::size_t a = 0; a < m.Nv; ++a) column[a] = &z.at(0, static_cast<std::int64_t>(a));
+  const double* c = m.center_t;
+  for (std::size_t u = 0; u < m.Nt; ++u) {
+    const int cu = m.tet_count[u];
+    if (cu == 0) continue;
+    const double cx = c[3 * u], cy = c[3 * u + 1], cz = c[3 * u + 2];
+    for (std::size_t t = u + 1; t < m.Nt; ++t) {
+      const double dx = cx - c[3 * t];
+      const double dy = cy - c[3 * t + 1];
+      const double dz = cz - c[3 * t + 2];
+      d2[t] = dx * dx + dy * dy + dz * dz;
+      R[t] = std::sqrt(d2[t]);
+      amplitude[t] = fullKernelAmplitude(R[t], f.k_im);
+    }
+    const std::int64_t* au = &m.tet_unknown[kSlots * u];
+    const double* bu = m.basis + 18 * u;
+    cplx* column_u[kSlots];
+    double ux[kSlots], uy[kSlots], uz[kSlots];
+    for (int l = 0; l < cu; ++l) {
+      column_u[l] = column[au[l]];
+      ux[l] = bu[3 * l];
+      uy[l] = bu[3 * l + 1];
+      uz[l] = bu[3 * l + 2];
+    }
+    for (std::size_t t = u + 1; t < m.Nt; ++t) {
+      const int ct = m.tet_count[t];
+      if (ct == 0 || d2[t] < kCoinciding) continue;  // centroids closer than 1e-8: g = 0
+      const cplx g(std::cos(f.k_re * R[t]) * amplitude[t], -std::sin(f.k_re * R[t]) * amplitude[t]);
+      const cplx w = mul(mul(g, f.C_A), contrast_product(m, t, u));
+      const std::int64_t* at = &m.tet_unknown[kSlots * t];
+      const double* bt = m.basis + 18 * t;
       for (int i = 0; i < ct; ++i) {
-        for (int l = 0; l < cu; ++l) z.pair(at[i], au[l], w * dot3(bu + 3 * l, bt + 3 * i));
+        const std::int64_t a = at[i];
+        cplx* column_a = column[a];
+        const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
+        for (int l = 0; l < cu; ++l) {
+          const std::int64_t b = au[l];
+          // (b_u,l · b_t,i) with the components of u stored apart, so that the six dot
+          // products of one i vectorise.
+          const double d = ux[l] * x + uy[l] * y + uz[l] * zc;
+          const cplx v(w.real() * d, w.imag() * d);
+          // The pair fold: the lower-triangle entry (max, min) once, the diagonal twice.
+          cplx* entry = a >= b ? &column_u[l][a] : &column_a[b];
+          *entry += v;
+          if (a == b) *entry += v;
+        }
       }
     }
   }
