@@ -12,31 +12,75 @@ namespace mom::hybrid {
 namespace {
 
 // Folds of a contribution v between volume unknowns a (function of the first element of a pair)
-// and b (of the second) into the lower triangle, volume unknowns offset by ns.
-struct Folder {
-  cplx* z;
-  std::size_t n;
-  std::size_t ns;
-
-  cplx& at(std::int64_t r, std::int64_t c) const {
-    return z[(ns + static_cast<std::size_t>(r)) + n * (ns + static_cast<std::size_t>(c))];
+// and b (of the second) into the lower triangle, volume unknowns offset by ns. The entries are
+// reached through the column of each unknown: Z(Ns + r, Ns + c) = column(c)[r].
+class Folder {
+ public:
+  Folder(cplx* z, std::size_t n, std::size_t ns, std::size_t nv)
+      : column_(make_buffer<cplx*>(nv, "the volume block")) {
+    for (std::size_t a = 0; a < nv; ++a) column_[a] = z + n * (ns + a) + ns;
   }
-  // Two different elements: each orientation that lands in the lower triangle; a = b (a
-  // function living on both elements) receives 2v on its diagonal.
-  void pair(std::int64_t a, std::int64_t b, cplx v) const {
-    if (b >= a) at(b, a) += v;
-    if (a >= b) at(a, b) += v;
+  cplx* column(std::int64_t a) const { return column_[a]; }
+
+  // Two different elements: each orientation that lands in the lower triangle, that is the
+  // entry (max, min) once; a = b (a function living on both elements) receives v twice on its
+  // diagonal. column_a and column_b are the columns of a and b.
+  static void pair(cplx* column_a, cplx* column_b, std::int64_t a, std::int64_t b, cplx v) {
+    cplx* entry = a >= b ? &column_b[a] : &column_a[b];
+    *entry += v;
+    if (a == b) *entry += v;
   }
   // Both functions from one element: every ordered pair of its functions is visited, so only
   // the orientation with b ≥ a is taken and each unordered pair lands once.
   void self(std::int64_t a, std::int64_t b, cplx v) const {
-    if (b >= a) at(b, a) += v;
+    if (b >= a) column_[a][b] += v;
   }
   // A listed pair (I, J): the self fold for I = J, the pair fold otherwise.
   void listed(std::int64_t a, std::int64_t b, cplx v, bool same) const {
-    if (b >= a) at(b, a) += v;
-    if (a >= b && !same) at(a, b) += v;
+    if (same) {
+      self(a, b, v);
+    } else {
+      pair(column_[a], column_[b], a, b, v);
+    }
   }
+
+ private:
+  std::vector<cplx*> column_;
+};
+
+// The first pass of a centroid sweep: from centroid u to every centroid e > u of a list of
+// `count`, the squared distance, the distance and the damped amplitude (1 + E)/R, in a loop
+// without calls that vectorises. The numbers are those of centreKernel.
+class SweepDistances {
+ public:
+  SweepDistances(std::size_t count, const char* what)
+      : d2_(make_buffer<double>(count, what)),
+        R_(make_buffer<double>(count, what)),
+        amplitude_(make_buffer<double>(count, what)) {}
+
+  void from(const double* c, std::size_t u, std::size_t count, double k_i) {
+    const double cx = c[3 * u], cy = c[3 * u + 1], cz = c[3 * u + 2];
+    double* d2 = d2_.data();
+    double* R = R_.data();
+    double* amplitude = amplitude_.data();
+    for (std::size_t e = u + 1; e < count; ++e) {
+      const double dx = cx - c[3 * e];
+      const double dy = cy - c[3 * e + 1];
+      const double dz = cz - c[3 * e + 2];
+      d2[e] = dx * dx + dy * dy + dz * dz;
+      R[e] = std::sqrt(d2[e]);
+      amplitude[e] = fullKernelAmplitude(R[e], k_i);
+    }
+  }
+  // Centroids closer than 1e-8 contribute nothing (the centre kernel's zero rule).
+  bool coinciding(std::size_t e) const { return d2_[e] < kCoinciding; }
+  // The centre kernel g = (1 + E)/R·(cos(k_r·R) − j·sin(k_r·R)) to centroid e.
+  cplx kernel(std::size_t e, double k_r) const {
+    return cplx(std::cos(k_r * R_[e]) * amplitude_[e], -std::sin(k_r * R_[e]) * amplitude_[e]);
+  }
+
+ private:
+  std::vector<double> d2_, R_, amplitude_;
 };
 
 // The centre kernel between centroid `i` and centroid `j` of a list of 3-vectors.
@@ -59,27 +103,39 @@ cplx face_coefficient(const VolumeMesh& m, std::size_t f, std::size_t k) {
 }
 
 // Scalar potential between every unordered pair of distinct faces n > m, at the centroids:
-// −(C_phi·D_n,i)·D_m,l·g_nm, face n first.
+// −(C_phi·D_n,i)·D_m,l·g_nm, face n first, added by the pair fold.
 //
 // The face m with the smaller number runs in the outer loop: where the unknowns are numbered
 // roughly in element order, the entries of one sweep over n then lie down the few columns of
 // m's unknowns instead of across all columns (a new cache line and often a new page per
 // entry), which made the sweep memory-bound. Every pair and every value are the same as in an
-// n-outer sweep; an entry receives its terms in another order.
+// n-outer sweep; an entry receives its terms in another order. Each inner sweep takes two
+// passes: the distances of all n > m, then one cosine and one sine per pair and the function
+// loop.
 void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+  SweepDistances distances(m.F, "the face sweep");
   for (std::size_t fm = 0; fm < m.F; ++fm) {
     const int cm = m.face_count[fm];
     if (cm == 0) continue;
+    distances.from(m.center_f, fm, m.F, f.k_im);
     const std::int64_t* am = &m.face_unknown[kSlots * fm];
+    cplx* column_m[kSlots];
+    cplx dm[kSlots];
+    for (int l = 0; l < cm; ++l) {
+      column_m[l] = z.column(am[l]);
+      dm[l] = face_coefficient(m, fm, l);
+    }
     for (std::size_t fn = fm + 1; fn < m.F; ++fn) {
       const int cn = m.face_count[fn];
-      if (cn == 0) continue;
-      const cplx g = centre(m.center_f, fn, fm, f);
+      if (cn == 0 || distances.coinciding(fn)) continue;
+      const cplx g = distances.kernel(fn, f.k_re);
       const std::int64_t* an = &m.face_unknown[kSlots * fn];
       for (int i = 0; i < cn; ++i) {
+        const std::int64_t a = an[i];
+        cplx* column_a = z.column(a);
         const cplx cd = mul(f.C_phi, face_coefficient(m, fn, i));
         for (int l = 0; l < cm; ++l) {
-          z.pair(an[i], am[l], -mul(mul(cd, face_coefficient(m, fm, l)), g));
+          Folder::pair(column_a, column_m[l], a, am[l], -mul(mul(cd, dm[l]), g));
         }
       }
     }
@@ -127,7 +183,7 @@ void material_term(const Folder& z, const VolumeMesh& m) {
     const double* b = m.basis + 18 * t;
     for (int i = 0; i < m.tet_count[t]; ++i) {
       for (int l = 0; l < m.tet_count[t]; ++l) {
-        if (a[l] >= a[i]) z.self(a[i], a[l], qv * dot3(nb + 3 * i, b + 3 * l));
+        z.self(a[i], a[l], qv * dot3(nb + 3 * i, b + 3 * l));
       }
     }
   }
@@ -135,65 +191,40 @@ void material_term(const Folder& z, const VolumeMesh& m) {
 
 // Vector potential between every unordered pair of distinct tetrahedra t > u, at the centroids:
 // (g_tu·C_A)·P_tu·(b_u,l · b_t,i), tetrahedron t first, added by the pair fold. Per pair one
-// square root, one cosine and one sine; the function loop only multiplies and adds.
-//
-// As in the face sweep, the tetrahedron u with the smaller number runs in the outer loop, so
-// that the entries of one inner sweep run down the columns of u's unknowns. Each inner sweep
-// takes two passes: the squared distances, distances and damped amplitudes of all t > u (no
-// calls, vectorisable; the same operations as centreKernel, so the numbers are identical),
-// then the phase, the pair factor and the function loop, which reaches the entries through the
-// column of each unknown.
+// square root, one cosine and one sine; the function loop only multiplies and adds. As in the
+// face sweep, the tetrahedron u with the smaller number runs in the outer loop and each inner
+// sweep takes two passes.
 void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
-  std::vector<double> d2 = make_buffer<double>(m.Nt, "the tetrahedron sweep");
-  std::vector<double> R = make_buffer<double>(m.Nt, "the tetrahedron sweep");
-  std::vector<double> amplitude = make_buffer<double>(m.Nt, "the tetrahedron sweep");
-  // Column of volume unknown a from the volume rows on: Z(Ns + r, Ns + a) = column[a][r].
-  std::vector<cplx*> column = make_buffer<cplx*>(m.Nv, "the tetrahedron sweep");
-  for (std::size_t a = 0; a < m.Nv; ++a) column[a] = &z.at(0, static_cast<std::int64_t>(a));
-  const double* c = m.center_t;
+  SweepDistances distances(m.Nt, "the tetrahedron sweep");
   for (std::size_t u = 0; u < m.Nt; ++u) {
     const int cu = m.tet_count[u];
     if (cu == 0) continue;
-    const double cx = c[3 * u], cy = c[3 * u + 1], cz = c[3 * u + 2];
-    for (std::size_t t = u + 1; t < m.Nt; ++t) {
-      const double dx = cx - c[3 * t];
-      const double dy = cy - c[3 * t + 1];
-      const double dz = cz - c[3 * t + 2];
-      d2[t] = dx * dx + dy * dy + dz * dz;
-      R[t] = std::sqrt(d2[t]);
-      amplitude[t] = fullKernelAmplitude(R[t], f.k_im);
-    }
+    distances.from(m.center_t, u, m.Nt, f.k_im);
     const std::int64_t* au = &m.tet_unknown[kSlots * u];
     const double* bu = m.basis + 18 * u;
+    // The vectors of u with their components apart, so that the dot products of one function
+    // of t with all functions of u vectorise.
     cplx* column_u[kSlots];
     double ux[kSlots], uy[kSlots], uz[kSlots];
     for (int l = 0; l < cu; ++l) {
-      column_u[l] = column[au[l]];
+      column_u[l] = z.column(au[l]);
       ux[l] = bu[3 * l];
       uy[l] = bu[3 * l + 1];
       uz[l] = bu[3 * l + 2];
     }
     for (std::size_t t = u + 1; t < m.Nt; ++t) {
       const int ct = m.tet_count[t];
-      if (ct == 0 || d2[t] < kCoinciding) continue;  // centroids closer than 1e-8: g = 0
-      const cplx g(std::cos(f.k_re * R[t]) * amplitude[t], -std::sin(f.k_re * R[t]) * amplitude[t]);
-      const cplx w = mul(mul(g, f.C_A), contrast_product(m, t, u));
+      if (ct == 0 || distances.coinciding(t)) continue;
+      const cplx w = mul(mul(distances.kernel(t, f.k_re), f.C_A), contrast_product(m, t, u));
       const std::int64_t* at = &m.tet_unknown[kSlots * t];
       const double* bt = m.basis + 18 * t;
       for (int i = 0; i < ct; ++i) {
         const std::int64_t a = at[i];
-        cplx* column_a = column[a];
+        cplx* column_a = z.column(a);
         const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
         for (int l = 0; l < cu; ++l) {
-          const std::int64_t b = au[l];
-          // (b_u,l · b_t,i) with the components of u stored apart, so that the six dot
-          // products of one i vectorise.
-          const double d = ux[l] * x + uy[l] * y + uz[l] * zc;
-          const cplx v(w.real() * d, w.imag() * d);
-          // The pair fold: the lower-triangle entry (max, min) once, the diagonal twice.
-          cplx* entry = a >= b ? &column_u[l][a] : &column_a[b];
-          *entry += v;
-          if (a == b) *entry += v;
+          const double d = ux[l] * x + uy[l] * y + uz[l] * zc;  // b_u,l · b_t,i
+          Folder::pair(column_a, column_u[l], a, au[l], cplx(w.real() * d, w.imag() * d));
         }
       }
     }
@@ -229,7 +260,7 @@ void near_tetrahedra(const Folder& z, const VolumeMesh& m, const Coefficients& f
 
 void fill_volume_block(cplx* z, std::size_t n, std::size_t ns, const VolumeMesh& mesh,
                        const Coefficients& f) {
-  const Folder folder{z, n, ns};
+  const Folder folder(z, n, ns, mesh.Nv);
   face_sweep(folder, mesh, f);
   near_faces(folder, mesh, f);
   material_term(folder, mesh);

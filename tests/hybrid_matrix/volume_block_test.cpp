@@ -155,8 +155,21 @@ testvol::Volume two_tetrahedra(bool coinciding_centroids) {
       for (int d = 0; d < 3; ++d)
         v.nodes.push_back(2 * c[d] - v.nodes[3 * v.tets[0][k] + d] + (d == 1 ? 6e-9 : 0.0));
     v.tets[1] = {base, base + 1, base + 2, base + 3};
+    // Two faces likewise: one of the first tetrahedron's faces and its reflection through its
+    // own centroid, moved by 6e-9; function 1 lives on one, function 3 on the other.
+    const std::array<int, 3> face = {v.tets[0][0], v.tets[0][1], v.tets[0][2]};
+    double cf[3] = {0, 0, 0};
+    for (int k = 0; k < 3; ++k)
+      for (int d = 0; d < 3; ++d) cf[d] += v.nodes[3 * face[k] + d] / 3;
+    for (int k = 0; k < 3; ++k)
+      for (int d = 0; d < 3; ++d)
+        v.nodes.push_back(2 * cf[d] - v.nodes[3 * face[k] + d] + (d == 2 ? 6e-9 : 0.0));
+    v.faces = {face, {base + 4, base + 5, base + 6}};
   }
-  testvol::finish(v, {{1, 2}, {2, 3}}, {}, 9);
+  testvol::finish(v, {{1, 2}, {2, 3}},
+                  coinciding_centroids ? std::vector<std::vector<int>>{{1}, {3}}
+                                       : std::vector<std::vector<int>>{},
+                  9);
   return v;
 }
 
@@ -197,15 +210,19 @@ TEST(VolumeBlock, TwoTetrahedraSweepAndLists) {
   {
     // Centroids closer than 1e-8: nothing from the sweep, nothing subtracted from a listing.
     testvol::Volume w = two_tetrahedra(true);
-    const double d = testmesh::dist(&w.center_t[0], &w.center_t[3]);
-    ASSERT_TRUE(d > 5e-9 && d < 1e-8) << d;
+    for (const auto& c : {w.center_t, w.center_f}) {
+      const double d = testmesh::dist(&c[0], &c[3]);
+      ASSERT_TRUE(d > 5e-9 && d < 1e-8) << d;
+    }
     const cd Pw = CA * kappa(w, 0) * kappa(w, 1) * w.volume[0] * w.volume[1];
     const SystemMatrix a = assemble_volume(w, kFreq);
     EXPECT_EQ(entry(a, 2, 0), cd(0));
     w.add_tt(1, 0, 0.8);
+    w.add_ff(0, 1, 0.5);
     const SystemMatrix b = assemble_volume(w, kFreq);
     expect_near(entry(b, 2, 0),
-                Pw * testmesh::dot(b_of(w, 0, 0), b_of(w, 1, 1)) * (tet_sum(w, 1, 0, k) + 0.8),
+                Pw * testmesh::dot(b_of(w, 0, 0), b_of(w, 1, 1)) * (tet_sum(w, 1, 0, k) + 0.8) -
+                    testvol::C_phi(kFreq) * D(w, 0, 0) * D(w, 1, 0) * (face_sum(w, 0, 1, k) + 0.5),
                 1e-12, "listed, coinciding centroids");
   }
 }
