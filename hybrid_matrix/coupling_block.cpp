@@ -55,23 +55,30 @@ class Scatter {
   const SurfaceMesh& s_;
 };
 
-// Centre values of triangle tr and tetrahedron t: u[3i + m] = (b_t,i · ρ_tr,m)·γ, γ the full
-// kernel between the two centroids. The same zero rule as the face-based centre values applies
-// (γ = 0 for centroids closer than 1e-8), so a tetrahedron whose centroid coincides with a
-// triangle centroid adds nothing instead of an infinite value.
+// Centre values of triangle tr and tetrahedron t with the centre kernel γ between their
+// centroids: u[3i + m] = (b_t,i · ρ_tr,m)·γ.
 void centre_values(const SurfaceMesh& s, const VolumeMesh& v, std::size_t tr, std::size_t t,
-                   const Coefficients& f, SlotValues& u) {
-  double gr, gi;
-  centreKernel(distance2(s.centroid + 3 * tr, v.center_t + 3 * t), f.k_re, f.k_im, &gr, &gi);
+                   cplx gamma, SlotValues& u) {
   const double* rho = s.centroid_rho + 9 * tr;
   const double* b = v.basis + 18 * t;
   for (int i = 0; i < v.tet_count[t]; ++i) {
     for (int m = 0; m < 3; ++m) {
       const double d = dot3(b + 3 * i, rho + 3 * m);
-      u.re[3 * i + m] = d * gr;
-      u.im[3 * i + m] = d * gi;
+      u.re[3 * i + m] = d * gamma.real();
+      u.im[3 * i + m] = d * gamma.imag();
     }
   }
+}
+
+// The centre kernel between the centroids of triangle tr and element e (centroids c). The same
+// zero rule as for the face-based centre values applies to the tetrahedra too (γ = 0 for
+// centroids closer than 1e-8), so a tetrahedron whose centroid coincides with a triangle
+// centroid adds nothing instead of an infinite value.
+cplx centre(const SurfaceMesh& s, std::size_t tr, const double* c, std::size_t e,
+            const Coefficients& f) {
+  double gr, gi;
+  centreKernel(distance2(s.centroid + 3 * tr, c + 3 * e), f.k_re, f.k_im, &gr, &gi);
+  return cplx(gr, gi);
 }
 
 // h_t·q for every function and slot of tetrahedron t, scattered into the edges of tr.
@@ -98,15 +105,18 @@ std::vector<cplx> current_factors(const VolumeMesh& v, const Coefficients& f) {
   return h;
 }
 
-// Current coupling of every triangle with every tetrahedron at the centroids.
+// Current coupling of every triangle with every tetrahedron at the centroids; per triangle a
+// distance pass over all tetrahedra first, then one cosine and one sine per pair.
 void current_centres(const Scatter& scatter, const SurfaceMesh& s, const VolumeMesh& v,
                      const std::vector<cplx>& h, const Coefficients& f) {
+  SweepDistances distances(v.Nt, "the current coupling");
   SlotValues u;
   for (std::size_t tr = 0; tr < s.Tr; ++tr) {
     if (!scatter.has_edges(tr)) continue;
+    distances.from(s.centroid + 3 * tr, v.center_t, 0, v.Nt, f.k_im);
     for (std::size_t t = 0; t < v.Nt; ++t) {
-      if (v.tet_count[t] == 0) continue;
-      centre_values(s, v, tr, t, f, u);
+      if (v.tet_count[t] == 0 || distances.coinciding(t)) continue;
+      centre_values(s, v, tr, t, distances.kernel(t, f.k_re), u);
       scatter_current(scatter, v, tr, t, h[t], u);
     }
   }
@@ -134,7 +144,7 @@ void current_near(const Scatter& scatter, const SurfaceMesh& s, const VolumeMesh
     const double* rs = v.Tt_rs + 9 * k;
     for (int i = 0; i < count; ++i)
       for (int m = 0; m < 3; ++m) q.re[3 * i + m] += dot3(b + 3 * i, rs + 3 * m);
-    centre_values(s, v, tr, t, f, u);
+    centre_values(s, v, tr, t, centre(s, tr, v.center_t, t, f), u);
     for (int x = 0; x < 3 * count; ++x) {
       q.re[x] -= u.re[x];
       q.im[x] -= u.im[x];
@@ -153,21 +163,17 @@ void scatter_charge(const Scatter& scatter, const VolumeMesh& v, std::size_t tr,
           [&](int i, int) { return mul(cg, cplx(dr[i], di[i])); });
 }
 
-cplx face_centre(const SurfaceMesh& s, const VolumeMesh& v, std::size_t tr, std::size_t fc,
-                 const Coefficients& f) {
-  double gr, gi;
-  centreKernel(distance2(s.centroid + 3 * tr, v.center_f + 3 * fc), f.k_re, f.k_im, &gr, &gi);
-  return cplx(gr, gi);
-}
-
-// Charge coupling of every triangle with every face at the centroids.
+// Charge coupling of every triangle with every face at the centroids, with a distance pass
+// per triangle as for the tetrahedra.
 void charge_centres(const Scatter& scatter, const SurfaceMesh& s, const VolumeMesh& v,
                     const Coefficients& f) {
+  SweepDistances distances(v.F, "the charge coupling");
   for (std::size_t tr = 0; tr < s.Tr; ++tr) {
     if (!scatter.has_edges(tr)) continue;
+    distances.from(s.centroid + 3 * tr, v.center_f, 0, v.F, f.k_im);
     for (std::size_t fc = 0; fc < v.F; ++fc) {
-      if (v.face_count[fc] == 0) continue;
-      scatter_charge(scatter, v, tr, fc, face_centre(s, v, tr, fc, f), f);
+      if (v.face_count[fc] == 0 || distances.coinciding(fc)) continue;
+      scatter_charge(scatter, v, tr, fc, distances.kernel(fc, f.k_re), f);
     }
   }
 }
@@ -182,7 +188,7 @@ void charge_near(const Scatter& scatter, const SurfaceMesh& s, const VolumeMesh&
     double sr, si;
     smoothScalarSum(s.points + 3 * s.QM * tr, s.QM, s.weights, v.points_f + 3 * v.QF * fc, v.QF,
                     v.weights_f, f.k_re, f.k_im, &sr, &si);
-    const cplx g = cplx(sr + v.tF_ss[k], si) - face_centre(s, v, tr, fc, f);
+    const cplx g = cplx(sr + v.tF_ss[k], si) - centre(s, tr, v.center_f, fc, f);
     scatter_charge(scatter, v, tr, fc, g, f);
   }
 }

@@ -48,41 +48,6 @@ class Folder {
   std::vector<cplx*> column_;
 };
 
-// The first pass of a centroid sweep: from centroid u to every centroid e > u of a list of
-// `count`, the squared distance, the distance and the damped amplitude (1 + E)/R, in a loop
-// without calls that vectorises. The numbers are those of centreKernel.
-class SweepDistances {
- public:
-  SweepDistances(std::size_t count, const char* what)
-      : d2_(make_buffer<double>(count, what)),
-        R_(make_buffer<double>(count, what)),
-        amplitude_(make_buffer<double>(count, what)) {}
-
-  void from(const double* c, std::size_t u, std::size_t count, double k_i) {
-    const double cx = c[3 * u], cy = c[3 * u + 1], cz = c[3 * u + 2];
-    double* d2 = d2_.data();
-    double* R = R_.data();
-    double* amplitude = amplitude_.data();
-    for (std::size_t e = u + 1; e < count; ++e) {
-      const double dx = cx - c[3 * e];
-      const double dy = cy - c[3 * e + 1];
-      const double dz = cz - c[3 * e + 2];
-      d2[e] = dx * dx + dy * dy + dz * dz;
-      R[e] = std::sqrt(d2[e]);
-      amplitude[e] = fullKernelAmplitude(R[e], k_i);
-    }
-  }
-  // Centroids closer than 1e-8 contribute nothing (the centre kernel's zero rule).
-  bool coinciding(std::size_t e) const { return d2_[e] < kCoinciding; }
-  // The centre kernel g = (1 + E)/R·(cos(k_r·R) − j·sin(k_r·R)) to centroid e.
-  cplx kernel(std::size_t e, double k_r) const {
-    return cplx(std::cos(k_r * R_[e]) * amplitude_[e], -std::sin(k_r * R_[e]) * amplitude_[e]);
-  }
-
- private:
-  std::vector<double> d2_, R_, amplitude_;
-};
-
 // The centre kernel between centroid `i` and centroid `j` of a list of 3-vectors.
 cplx centre(const double* centroids, std::size_t i, std::size_t j, const Coefficients& f) {
   double re, im;
@@ -117,7 +82,7 @@ void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
   for (std::size_t fm = 0; fm < m.F; ++fm) {
     const int cm = m.face_count[fm];
     if (cm == 0) continue;
-    distances.from(m.center_f, fm, m.F, f.k_im);
+    distances.from(m.center_f + 3 * fm, m.center_f, fm + 1, m.F, f.k_im);
     const std::int64_t* am = &m.face_unknown[kSlots * fm];
     cplx* column_m[kSlots];
     cplx dm[kSlots];
@@ -199,7 +164,7 @@ void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
   for (std::size_t u = 0; u < m.Nt; ++u) {
     const int cu = m.tet_count[u];
     if (cu == 0) continue;
-    distances.from(m.center_t, u, m.Nt, f.k_im);
+    distances.from(m.center_t + 3 * u, m.center_t, u + 1, m.Nt, f.k_im);
     const std::int64_t* au = &m.tet_unknown[kSlots * u];
     const double* bu = m.basis + 18 * u;
     // The vectors of u with their components apart, so that the dot products of one function

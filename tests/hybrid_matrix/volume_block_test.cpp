@@ -348,23 +348,45 @@ TEST(CouplingBlocks, MixedProblemMatchesReferenceAssembly) {
   }
 }
 
-// A triangle whose centroid coincides with a tetrahedron's centroid: the centre value follows
-// the zero rule of the other centre values instead of dividing by zero.
-TEST(CouplingBlocks, TriangleAtTetrahedronCentroid) {
-  Mixed m;
-  m.v = two_tetrahedra(false);
-  const double c[3] = {m.v.center_t[0] + 5e-9, m.v.center_t[1], m.v.center_t[2] - 5e-9};
-  const double d1[3] = {0.03, 0.01, 0.0}, d2[3] = {-0.01, 0.04, 0.01};
-  m.s.nodes = {c[0] + d1[0],         c[1] + d1[1], c[2] + d1[2],         c[0] + d2[0],
-               c[1] + d2[1],         c[2] + d2[2], c[0] - d1[0] - d2[0], c[1] - d1[1] - d2[1],
-               c[2] - d1[2] - d2[2], c[0] + 0.05,  c[1] + 0.05,          c[2] - 0.02};
-  m.s.triangles = {{0, 1, 2}, {1, 0, 3}};
-  testmesh::finish(m.s);
-  ASSERT_EQ(m.s.ns, 1u);
-  const double d = testmesh::dist(&m.s.centroid[0], &m.v.center_t[0]);
-  ASSERT_TRUE(d > 5e-9 && d < 1e-8) << d;
-  const SystemMatrix a = assemble_mixed(m, kFreq);
-  EXPECT_LT(lower_error(a, mixed_reference(m, kFreq), m.s.ns), 1e-12);
+// Centroids closer than 1e-8 across the blocks: triangle 0 at the centroid of tetrahedron 0,
+// the face at the centroid of triangle 1. The triangle–tetrahedron centre value follows the zero
+// rule of the face-based ones instead of dividing by zero; listed, such pairs get nothing
+// subtracted.
+TEST(CouplingBlocks, CoincidingCentroids) {
+  for (const bool listed : {false, true}) {
+    Mixed m;
+    const double origin[3] = {0.2, -0.1, 0.05};
+    testvol::add_cube(m.v, origin, 0.1);
+    m.v.tets.resize(2);
+    double c[3] = {5e-9, 0, -5e-9};  // centroid of tetrahedron 0, moved by 7e-9
+    for (int k = 0; k < 4; ++k)
+      for (int d = 0; d < 3; ++d) c[d] += m.v.nodes[3 * m.v.tets[0][k] + d] / 4;
+    const double d1[3] = {0.03, 0.01, 0.0}, d2[3] = {-0.01, 0.04, 0.01};
+    m.s.nodes = {c[0] + d1[0],         c[1] + d1[1], c[2] + d1[2],         c[0] + d2[0],
+                 c[1] + d2[1],         c[2] + d2[2], c[0] - d1[0] - d2[0], c[1] - d1[1] - d2[1],
+                 c[2] - d1[2] - d2[2], c[0] + 0.05,  c[1] + 0.05,          c[2] - 0.02};
+    m.s.triangles = {{0, 1, 2}, {1, 0, 3}};
+    testmesh::finish(m.s);
+    ASSERT_EQ(m.s.ns, 1u);
+    const int base = static_cast<int>(m.v.nodes.size() / 3);
+    const double* c1 = &m.s.centroid[3];
+    m.v.nodes.insert(m.v.nodes.end(), {c1[0] + 0.02, c1[1], c1[2] + 1.8e-8, c1[0] - 0.01,
+                                       c1[1] + 0.02, c1[2], c1[0] - 0.01, c1[1] - 0.02, c1[2]});
+    m.v.faces = {{base, base + 1, base + 2}};
+    testvol::finish(m.v, {{1, 2}, {2, 3}}, {{3, 1}}, 9);
+    for (const auto& [p, q] : {std::pair{&m.s.centroid[0], &m.v.center_t[0]},
+                               std::pair{&m.s.centroid[3], &m.v.center_f[0]}}) {
+      const double d = testmesh::dist(p, q);
+      ASSERT_TRUE(d > 5e-9 && d < 1e-8) << d;
+    }
+    std::mt19937 gen(2);
+    if (listed) {
+      m.v.add_Tt(0, 0, gen);
+      m.v.add_tf(1, 0, 0.3);
+    }
+    const SystemMatrix a = assemble_mixed(m, kFreq);
+    EXPECT_LT(lower_error(a, mixed_reference(m, kFreq), m.s.ns), 1e-12) << listed;
+  }
 }
 
 // No triangles: coupling tables that are present (even with out-of-range numbers) are not
