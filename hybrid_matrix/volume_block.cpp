@@ -79,6 +79,12 @@ cplx face_coefficient(const VolumeMesh& m, std::size_t f, std::size_t k) {
 // loop.
 void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
   SweepDistances distances(m.F, "the face sweep");
+  // C_phi·D_n,i of every face and slot, formed once.
+  std::vector<cplx> scaled =
+      make_buffer<cplx>(checked_mul(kSlots, m.F, "the face sweep"), "the face sweep");
+  for (std::size_t fn = 0; fn < m.F; ++fn)
+    for (int i = 0; i < m.face_count[fn]; ++i)
+      scaled[kSlots * fn + i] = mul(f.C_phi, face_coefficient(m, fn, i));
   for (std::size_t fm = 0; fm < m.F; ++fm) {
     const int cm = m.face_count[fm];
     if (cm == 0) continue;
@@ -98,7 +104,7 @@ void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
       for (int i = 0; i < cn; ++i) {
         const std::int64_t a = an[i];
         cplx* column_a = z.column(a);
-        const cplx cd = mul(f.C_phi, face_coefficient(m, fn, i));
+        const cplx cd = scaled[kSlots * fn + i];
         for (int l = 0; l < cm; ++l) {
           Folder::pair(column_a, column_m[l], a, am[l], -mul(mul(cd, dm[l]), g));
         }

@@ -61,20 +61,12 @@ G0.TtIS = zeros(1, 0);  G0.TtJS = zeros(1, 0);  G0.TtRS = zeros(9, 0);
 G0.tFIS = zeros(1, 0);  G0.tFJS = zeros(1, 0);  G0.tFSS = zeros(1, 0);
 check_solutions(g, G0, k, 2 * pi * 3e9, 'mixed without near lists');
 
-% Extra per-tetrahedron constants beyond Nt are ignored; a metal-only call never reads them.
+% Per-tetrahedron constants beyond the Nt tetrahedra are ignored.
 w = 2 * pi * 4e9;
 v = (1:nv).' / nv;
 x = hybrid_matrix([], G, k, w, 0, 1, v);
 k2 = k;  k2.Epsilon_r(end + 1) = 0;  k2.tan_delta(end + 1) = NaN;
 assert(isequal(hybrid_matrix([], G, k2, w, 0, 1, v), x));
-% Lossless: tan_delta = 0 gives the real permittivity Epsilon_r.
-k0 = k;  k0.tan_delta(:) = 0;
-G0 = G;
-kap = 1 - k.epsilon ./ k.Epsilon_r;
-G0.Contrast_real = kap;  G0.Contrast_imag = zeros(size(kap));
-expect_close(hybrid_matrix([], G0, k0, w, 0, 1, v), system_reference([], G0, k0, w) \ v, 1e-9, ...
-             'lossless');
-
 % Malformed input ends the call with an identified message naming the field and its record.
 expect_error(@() hybrid_matrix([], rmfield(G, 'TTSS'), k, w, 0, 0), 'hybrid_matrix:missingField', 'TTSS');
 expect_error(@() hybrid_matrix([], G, rmfield(k, 'tan_delta'), w, 0, 0), ...
@@ -83,21 +75,13 @@ expect_error(@() hybrid_matrix(g, rmfield(Gm, 'TtRS'), k, w, 0, 0), 'hybrid_matr
 bad = G;  bad.EdgesTN = bad.EdgesTN(1:3, :);
 expect_error(@() hybrid_matrix([], bad, k, w, 0, 0), 'hybrid_matrix:badSize', ...
              'field ''EdgesTN'' of ''GEOM'' must have 6 rows');
-bad = G;  bad.EdgesTNI(2) = 7;
-expect_error(@() hybrid_matrix([], bad, k, w, 0, 0), 'hybrid_matrix:badIndex', 'field ''EdgesTNI'' of ''GEOM''');
 bad = G;  bad.EdgesFN(1, 3) = nv + 1;
 expect_error(@() hybrid_matrix([], bad, k, w, 0, 0), 'hybrid_matrix:badIndex', 'slot 1 of face 3');
-bad = G;  bad.TTJS(end) = G.TetrahedraTotal;
-expect_error(@() hybrid_matrix([], bad, k, w, 0, 0), 'hybrid_matrix:badIndex', 'field ''TTJS'' of ''GEOM''');
 bad = Gm;  bad.TtIS(1) = g.TrianglesTotal;
 expect_error(@() hybrid_matrix(g, bad, k, w, 0, 0), 'hybrid_matrix:badIndex', 'field ''TtIS'' of ''GEOM''');
 bad = Gm;  bad.tFJS(1) = G.FacesNontrivial;
 expect_error(@() hybrid_matrix(g, bad, k, w, 0, 0), 'hybrid_matrix:badIndex', 'field ''tFJS'' of ''GEOM''');
-bad = G;  bad.PointsT = bad.PointsT(:, 1:end - 1);
-expect_error(@() hybrid_matrix([], bad, k, w, 0, 0), 'hybrid_matrix:badSize', 'PointsT');
 bad = G;  bad.DiffContrast_imag = single(bad.DiffContrast_imag);
 expect_error(@() hybrid_matrix([], bad, k, w, 0, 0), 'hybrid_matrix:badType', 'DiffContrast_imag');
 expect_error(@() hybrid_matrix([], G, setfield(k, 'Epsilon_r', k.Epsilon_r(1:end - 1)), w, 0, 0), ...
              'hybrid_matrix:badSize', 'field ''Epsilon_r'' of ''const''');
-bad = k;  bad.Epsilon_r(3) = 0;
-expect_error(@() hybrid_matrix([], G, bad, w, 0, 0), 'hybrid_matrix:badConstants', 'tetrahedron 3');
