@@ -6,13 +6,17 @@
 #include "memory.hpp"
 #include "surface_block.hpp"
 #include "symmetric_solve.hpp"
+#include "volume_block.hpp"
 
 namespace mom::hybrid {
 
 SystemProblem prepare(double omega_re, double omega_im, const ConstantsRecord& constants,
-                      const SurfaceRecord* surface) {
+                      const SurfaceRecord* surface, const VolumeRecord* volume) {
   SystemProblem p;
   p.coefficients = frequency_coefficients(omega_re, omega_im, constants);
+  if (volume != nullptr) {
+    p.volume = prepare_volume(*volume, constants, surface ? surface->TrianglesTotal : 0);
+  }
   if (surface != nullptr) {
     p.surface = prepare_surface(*surface);
     if (p.surface->Tr != 0 && omega_re == 0.0 && omega_im == 0.0) {
@@ -45,8 +49,15 @@ SystemMatrix::SystemMatrix(std::size_t n) : n_(n) {
 
 SystemMatrix assemble(const SystemProblem& problem) {
   SystemMatrix a(problem.order());
-  if (problem.surface && problem.surface->Tr != 0) {
-    fill_surface_block(a.data(), a.order(), *problem.surface, problem.coefficients);
+  const bool triangles = problem.surface && problem.surface->Tr != 0;
+  if (triangles) fill_surface_block(a.data(), a.order(), *problem.surface, problem.coefficients);
+  if (problem.volume && problem.volume->Nt != 0) {
+    fill_volume_block(a.data(), a.order(), problem.surface_unknowns(), *problem.volume,
+                      problem.coefficients);
+    if (triangles) {
+      fill_coupling_blocks(a.data(), a.order(), *problem.surface, *problem.volume,
+                           problem.coefficients);
+    }
   }
   return a;
 }

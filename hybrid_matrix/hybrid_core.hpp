@@ -1,8 +1,10 @@
 // Host-free core of hybrid_matrix: one call at one complex frequency.
 //
 //   prepare  → SystemProblem (checked, converted tables; nothing large allocated yet)
-//   assemble → the zeroed N × N complex matrix, each block filler adding its lower-triangle
-//              entries (surface unknowns first, rows/columns 0 … Ns−1)
+//   assemble → the zeroed N × N complex matrix, N = Ns + Nv, each block filler adding its
+//              lower-triangle entries: surface–surface, then volume–volume, then the
+//              volume–surface coupling (surface unknowns first, rows/columns 0 … Ns−1, volume
+//              unknowns from Ns on)
 //   condition / solve → equilibration S·A·S, S = diag(|A_ii|^(−1/2)), then the LAPACK complex
 //              symmetric factorisation of the lower triangle, in place
 #pragma once
@@ -18,21 +20,26 @@
 #include "records.hpp"
 #include "surface_mesh.hpp"
 #include "symmetric_solve.hpp"
+#include "volume_mesh.hpp"
 
 namespace mom::hybrid {
 
 struct SystemProblem {
   Coefficients coefficients;
   std::optional<SurfaceMesh> surface;  // absent: no metal unknowns
+  std::optional<VolumeMesh> volume;    // absent: no dielectric unknowns
 
   std::size_t surface_unknowns() const { return surface ? surface->Ns : 0; }
-  std::size_t order() const { return surface_unknowns(); }
+  std::size_t volume_unknowns() const { return volume ? volume->Nv : 0; }
+  std::size_t order() const { return surface_unknowns() + volume_unknowns(); }
 };
 
-// Coefficients from the frequency and constants, and the surface mesh when a record is given.
-// A metal surface needs ω ≠ 0 (its scalar-potential coefficient is 1/(jω·ε)).
+// Coefficients from the frequency and constants, the volume mesh (with the per-tetrahedron
+// materials of the constants record and, when there is a surface too, the triangle–volume
+// tables) and the surface mesh, each when its record is given. A metal surface needs ω ≠ 0 (its
+// scalar-potential coefficient is 1/(jω·ε)).
 SystemProblem prepare(double omega_re, double omega_im, const ConstantsRecord& constants,
-                      const SurfaceRecord* surface);
+                      const SurfaceRecord* surface, const VolumeRecord* volume = nullptr);
 
 // The system matrix: n × n complex, column-major (entry (r, c) at data()[r + n·c]), zero-filled
 // by the allocator, so that a large matrix arrives as fresh zero pages from the operating system

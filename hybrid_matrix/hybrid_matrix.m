@@ -13,10 +13,22 @@
 %          (1-based), AreaF, EdgeLength, PointsFC (3 x Tr), PointsFCRho (3 x 3Tr), OrderM,
 %          PointsM (3 x OrderM*Tr), PointsMRho (3 x 3*OrderM*Tr), WM (weights summing to 1),
 %          and the near-pair table ttIS, ttJS (0-based triangle numbers), ttSS, ttRS (9 x K).
-%   GEOM   volume mesh record, or []. Dielectric volumes are not supported yet: a non-empty
-%          GEOM ends the call with the error "hybrid_matrix:unsupported".
+%   GEOM   volume mesh record of the dielectric tetrahedra and their edge-based volume
+%          unknowns, or [] for none. Fields: TetrahedraTotal, EdgesTotal, FacesNontrivial,
+%          OrderT, OrderF; per tetrahedron EdgesTN (6 x Nt, 1-based unknowns packed at the top
+%          of each column), EdgesTNI (their counts, 0..6), BasisTC and BasisTCn (18 x Nt or
+%          3 x 6Nt: current vectors and their companions for the material term), VolumeT,
+%          CenterT (3 x Nt), Contrast_real, Contrast_imag; per nontrivial face EdgesFN (6 x F),
+%          EdgesFNI, DiffContrast_real, DiffContrast_imag (6 x F), CenterF (3 x F);
+%          quadrature PointsT (3 x OrderT*Nt), WT, PointsF (3 x OrderF*F), WF (weights summing
+%          to 1); near pairs TTIS, TTJS, TTSS (tetrahedra) and FFIS, FFJS, FFSS (faces),
+%          0-based. With a geom as well: the triangle-volume near pairs tFIS, tFJS, tFSS
+%          (metal triangle, face) and TtIS, TtJS, TtRS (metal triangle, tetrahedron; TtRS
+%          9 x K); without one they may be absent.
 %   const  constants record with the background permittivity epsilon, permeability mu and wave
-%          speed c (wavenumber omega/c).
+%          speed c (wavenumber omega/c) and, when GEOM is given, the permittivity Epsilon_r
+%          (same unit as epsilon) and loss tangent tan_delta of every tetrahedron (at least Nt
+%          values each; permittivity Epsilon_r*(1 - 1i*tan_delta)).
 %   M      output mode, truncated toward zero (2.9 acts as 2, -0.5 as 0):
 %            0     the reciprocal one-norm condition estimate of the equilibrated matrix
 %                  D*Z*D, D = diag(1./sqrt(abs(diag(Z)))), as a real scalar;
@@ -24,21 +36,25 @@
 %                  stacked in one (N*m) x 1 complex column;
 %            <0    nothing is returned.
 %
-%   The unknowns are ordered as the edges of geom (N = EdgesTotal). The matrix is factored in
-%   place by the symmetric indefinite L*D*L.' decomposition; an exactly singular factor gives the
-%   warning "hybrid_matrix:singular". Malformed records end the call with an error naming the
-%   field ("hybrid_matrix:<mnemonic>": usage, missingField, badSize, badIndex, badType,
-%   badScalar, badCount, badConstants, badFrequency, badGeometry, missingArgument, unsupported,
-%   outOfMemory).
+%   The unknowns are the edges of geom followed by the volume unknowns of GEOM
+%   (N = geom.EdgesTotal + GEOM.EdgesTotal); the solution column follows that order. The
+%   matrix is factored in place by the symmetric indefinite L*D*L.' decomposition; an exactly
+%   singular factor gives the warning "hybrid_matrix:singular". Malformed records end the call
+%   with an error naming the field ("hybrid_matrix:<mnemonic>": usage, missingField, badSize,
+%   badIndex, badType, badScalar, badCount, badConstants, badFrequency, badGeometry,
+%   missingArgument, outOfMemory).
 %
 %   Example (geom from the mesh scripts, V from the surface excitation):
 %       k = struct('epsilon', 8.854e-12, 'mu', 4e-7*pi, 'c', 2.998e8);
 %       rc = hybrid_matrix(geom, [], k, 2*pi*1e9, 0, 0);      % condition of the system
 %       I  = hybrid_matrix(geom, [], k, 2*pi*1e9, 0, 1, V);   % edge currents for V
+%       k.Epsilon_r = 4 * k.epsilon * ones(1, GEOM.TetrahedraTotal);
+%       k.tan_delta = 0.02 * ones(1, GEOM.TetrahedraTotal);
+%       X  = hybrid_matrix(geom, GEOM, k, 2*pi*1e9, 0, 1, [V; VD]); % metal and dielectric
 %
 %   See also DENSE_SYSTEM.
 
-%!shared k, g
+%!shared k, g, G, kv
 %! k = struct('epsilon', 8.854e-12, 'mu', 4e-7*pi, 'c', 2.998e8);
 %! % Two triangles sharing the edge (0,0,0)-(1,0,0): one unknown.
 %! P = [0 0 0; 1 0 0; 0.2 0.9 0; 0.9 -0.8 0].';  T = [1 2 3; 2 1 4].';
@@ -56,6 +72,21 @@
 %!            'AreaF', [0.45 0.4], 'EdgeLength', 1, 'PointsFC', c, 'PointsFCRho', rc, ...
 %!            'OrderM', 3, 'PointsM', pm, 'PointsMRho', rm, 'WM', [1 1 1]/3, ...
 %!            'ttIS', [0 1 1], 'ttJS', [0 1 0], 'ttSS', [4 4 2], 'ttRS', ones(9, 3));
+%! % One tetrahedron carrying one volume unknown, no faces, no near pairs: the matrix is the
+%! % material term kappa/eps_t * V * (n . b).
+%! e6 = zeros(6, 0);  e1 = zeros(1, 0);  e3 = zeros(3, 0);
+%! G = struct('TetrahedraTotal', 1, 'EdgesTotal', 1, 'FacesNontrivial', 0, 'OrderT', 1, ...
+%!            'OrderF', 0, 'EdgesTN', [1; 0; 0; 0; 0; 0], 'EdgesTNI', 1, ...
+%!            'BasisTC', [1; 2; 2; zeros(15, 1)], 'BasisTCn', [2; 0; 1; zeros(15, 1)], ...
+%!            'VolumeT', 0.5, 'CenterT', [0; 0; 0], 'Contrast_real', 0.5, 'Contrast_imag', -0.1, ...
+%!            'EdgesFN', e6, 'EdgesFNI', e1, 'DiffContrast_real', e6, 'DiffContrast_imag', e6, ...
+%!            'CenterF', e3, 'PointsT', [0; 0; 0], 'WT', 1, 'PointsF', e3, 'WF', e1, ...
+%!            'TTIS', e1, 'TTJS', e1, 'TTSS', e1, 'FFIS', e1, 'FFJS', e1, 'FFSS', e1);
+%! kv = k;  kv.Epsilon_r = 2;  kv.tan_delta = 0.1;
+%!test
+%! z = (0.5 - 0.1i) / (2 * (1 - 0.1i)) * 0.5 * 4;
+%! x = hybrid_matrix([], G, kv, 2*pi*1e9, 0, 1, 3);
+%! assert(abs(x - 3 / z) <= 1e-14 * abs(3 / z));
 %!test
 %! % One unknown: the equilibrated matrix is a unit-modulus scalar, and solutions are linear.
 %! assert(hybrid_matrix(g, [], k, 2*pi*1e8, 0, 0), 1, 1e-15);
@@ -65,5 +96,6 @@
 %! assert(hybrid_matrix([], [], k, 1, 0, 0), 1);
 %! assert(isequal(size(hybrid_matrix([], [], k, 1, 0, 1, [])), [0 1]));
 %!error <requires at least six inputs> hybrid_matrix(g, [], k, 1, 0)
-%!error <GEOM> hybrid_matrix(g, struct('TetrahedraTotal', 1), k, 1, 0, 0)
+%!error <Epsilon_r> hybrid_matrix(g, G, k, 1, 0, 0)
+%!error <EdgesTNI> hybrid_matrix([], setfield(G, 'EdgesTNI', 7), kv, 1, 0, 0)
 %!error <ttJS> hybrid_matrix(setfield(g, 'ttJS', [0 1 2]), [], k, 1, 0, 0)

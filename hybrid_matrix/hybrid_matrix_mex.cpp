@@ -45,17 +45,16 @@ void hybrid_matrix(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   const double omega_re = host::scalar(prhs[3], "argument 'omega_re'");
   const double omega_im = host::scalar(prhs[4], "argument 'omega_im'");
   const std::int64_t flag = host::integer(prhs[5], "argument 'flag'");
-  const ConstantsRecord constants = read_constants_record(prhs[2]);
-  if (!host::is_empty(prhs[1])) {
-    mom::fail("unsupported",
-              "argument 'GEOM' is not empty: dielectric volumes are not supported yet; pass [] "
-              "for a metal-only problem");
-  }
   const bool metal = !host::is_empty(prhs[0]);
+  const bool dielectric = !host::is_empty(prhs[1]);
+  const ConstantsRecord constants = read_constants_record(prhs[2], dielectric);
+  VolumeRecord volume;
+  if (dielectric) volume = read_volume_record(prhs[1], metal);
   SurfaceRecord surface;
   if (metal) surface = read_surface_record(prhs[0]);
 
-  const SystemProblem problem = prepare(omega_re, omega_im, constants, metal ? &surface : nullptr);
+  const SystemProblem problem = prepare(omega_re, omega_im, constants, metal ? &surface : nullptr,
+                                        dielectric ? &volume : nullptr);
   const std::size_t n = problem.order();
   host::Matrix v;
   if (flag >= 1) v = right_hand_sides(nrhs, prhs, n, static_cast<std::size_t>(flag));

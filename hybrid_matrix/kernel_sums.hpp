@@ -16,6 +16,7 @@
 // point a of the first set with point b of the second at a + n₁·b. Nothing here allocates.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 
 namespace mom::hybrid {
@@ -46,6 +47,23 @@ inline double fullKernelAmplitude(double R, double k_i) {
   const double x = k_i * R;
   const double E = x + x * x * (x / 6.0 + 0.5);
   return (1.0 + E) / R;
+}
+
+// The centre kernel of the volume and coupling blocks: the full kernel G between two element
+// centroids at squared distance d2, with the rule that centroids closer than 1e-8 (d2 < 1e-16,
+// compared before the square root) contribute nothing: g = 0. Otherwise, with R = √d2,
+// g = (1 + E)/R·(cos(k_r·R) − j·sin(k_r·R)), the same numbers as pointKernel at distance R.
+constexpr double kCoinciding = 1e-16;
+inline void centreKernel(double d2, double k_r, double k_i, double* g_re, double* g_im) {
+  if (d2 < kCoinciding) {
+    *g_re = 0.0;
+    *g_im = 0.0;
+    return;
+  }
+  const double R = std::sqrt(d2);
+  const double F = fullKernelAmplitude(R, k_i);
+  *g_re = std::cos(k_r * R) * F;
+  *g_im = -std::sin(k_r * R) * F;
 }
 
 // The full kernel between two single points (no guard: the points must differ), G = G(R), and

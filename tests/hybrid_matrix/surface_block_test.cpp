@@ -19,7 +19,7 @@ const testmesh::Frequency kFreq{2.1e9, 3.0e7, 8.854e-12, 1.2566e-6, 2.998e8};
 SystemProblem problem_of(const testmesh::Surface& s, const testmesh::Frequency& f,
                          SurfaceRecord& rec) {
   rec = s.record();
-  return prepare(f.omega_re, f.omega_im, ConstantsRecord{f.epsilon, f.mu, f.c}, &rec);
+  return prepare(f.omega_re, f.omega_im, ConstantsRecord{f.epsilon, f.mu, f.c, {}, {}}, &rec);
 }
 
 // Largest |module − reference| over the lower triangle, relative to the largest entry; the
@@ -106,7 +106,7 @@ TEST(SurfaceBlock, PlateMatchesEdgePairAssembly) {
 }
 
 TEST(SurfaceBlock, EmptyProblem) {
-  const SystemProblem p = prepare(1.0, 0.0, ConstantsRecord{1, 1, 1}, nullptr);
+  const SystemProblem p = prepare(1.0, 0.0, ConstantsRecord{1, 1, 1, {}, {}}, nullptr);
   SystemMatrix a = assemble(p);
   EXPECT_EQ(p.order(), 0u);
   EXPECT_EQ(condition(a).rcond, 1.0);
@@ -235,10 +235,10 @@ TEST(SurfaceRecordChecks, CoincidingCentroidsAreRefused) {
 TEST(SurfaceRecordChecks, FrequencyAndConstants) {
   const testmesh::Surface s = listed_plate(false);
   const SurfaceRecord rec = s.record();
-  const ConstantsRecord k{1, 1, 1};
+  const ConstantsRecord k{1, 1, 1, {}, {}};
   EXPECT_THROW(prepare(0.0, 0.0, k, &rec), mom::Error);  // 1/(jωε) at ω = 0
   EXPECT_NO_THROW(prepare(0.0, 0.0, k, nullptr));        // no metal: ω = 0 is harmless
-  EXPECT_THROW(prepare(1.0, 0.0, ConstantsRecord{1, 1, 0}, &rec), mom::Error);
+  EXPECT_THROW(prepare(1.0, 0.0, ConstantsRecord{1, 1, 0, {}, {}}, &rec), mom::Error);
   EXPECT_THROW(prepare(NAN, 0.0, k, &rec), mom::Error);
 }
 

@@ -2,54 +2,6 @@
 % against a reference assembly written here from the edge-pair formula, the output modes, and
 % malformed input.
 
-% The impedance matrix of a surface record, A = jw * H * M * H.', where H (Ns x 3Tr) holds
-% sign * edge length at (edge, slot of its half) and M (3Tr x 3Tr) the slot-pair values
-% C_As*<rho.rho' G> + C_phis*<G> of every triangle pair: the centroid rule for distinct
-% triangles, replaced by quadrature of the smoothed kernel plus the static tables for every
-% listed pair.
-function A = reference_matrix(g, k, w)
-  tr = g.TrianglesTotal;  ns = g.EdgesTotal;  qm = g.OrderM;
-  kw = w / k.c;
-  cas = 1i * w * k.mu / (16 * pi);  cphis = 1 / (4 * pi * 1i * w * k.epsilon);
-  damped = @(R) (1 + imag(kw) * R + (imag(kw) * R) .^ 2 / 2 + (imag(kw) * R) .^ 3 / 6) ...
-                .* exp(-1i * real(kw) * R);
-  H = zeros(ns, 3 * tr);
-  for e = 1:ns
-    H(e, 3 * (g.TriP(e) - 1) + g.VerP(e)) += g.EdgeLength(e);
-    H(e, 3 * (g.TriM(e) - 1) + g.VerM(e)) -= g.EdgeLength(e);
-  end
-  c = g.PointsFC;
-  R = sqrt((c(1, :).' - c(1, :)) .^ 2 + (c(2, :).' - c(2, :)) .^ 2 + (c(3, :).' - c(3, :)) .^ 2);
-  G = damped(R) ./ R;
-  G(1:tr + 1:end) = 0;
-  rho = g.PointsFCRho;
-  M = kron(G, ones(3)) .* (cas * (rho.' * rho) + cphis);
-  for p = 1:numel(g.ttIS)
-    I = g.ttIS(p) + 1;  J = g.ttJS(p) + 1;
-    xi = g.PointsM(:, (I - 1) * qm + (1:qm));  xj = g.PointsM(:, (J - 1) * qm + (1:qm));
-    d = sqrt((xi(1, :).' - xj(1, :)) .^ 2 + (xi(2, :).' - xj(2, :)) .^ 2 + (xi(3, :).' - xj(3, :)) .^ 2);
-    sm = (damped(d) - 1) ./ d;
-    sm(d == 0) = -1i * kw;
-    sm = sm .* (g.WM(:) * g.WM(:).');
-    blk = zeros(3);
-    for a = 1:3
-      ra = g.PointsMRho(:, (3 * (I - 1) + a - 1) * qm + (1:qm));
-      for b = 1:3
-        rb = g.PointsMRho(:, (3 * (J - 1) + b - 1) * qm + (1:qm));
-        blk(a, b) = cas * (sum(sum((ra.' * rb) .* sm)) + g.ttRS(3 * (a - 1) + b, p)) ...
-                    + cphis * (sum(sm(:)) + g.ttSS(p));
-      end
-    end
-    si = 3 * (I - 1) + (1:3);  sj = 3 * (J - 1) + (1:3);
-    if I ~= J
-      blk -= M(si, sj);  % the centroid rule is replaced, not added to
-      M(sj, si) += blk.';
-    end
-    M(si, sj) += blk;
-  end
-  A = 1i * w * H * M * H.';
-end
-
 addpath(fullfile(fileparts(mfilename('fullpath'))));
 k = struct('epsilon', 8.854187817e-12, 'mu', 4e-7 * pi, 'c', 299792458);
 [P, T] = plate_mesh(4, 3, 0.3, 0.2, 0.3, 5);
@@ -60,7 +12,7 @@ assert(n > 20 && numel(g.ttIS) > g.TrianglesTotal);
 
 % Solutions (one and two right-hand sides) and condition estimate against the reference.
 for w = [2 * pi * 4e8, 2 * pi * 6e8 + 1i * 2 * pi * 3e7]
-  A = reference_matrix(g, k, w);
+  A = surface_reference(g, k, w);
   expect_close(A, A.', 1e-14, 'reference symmetry');
   randn('seed', 2);
   V = randn(n, 2) + 1i * randn(n, 2);
@@ -88,7 +40,7 @@ assert(isequal(hybrid_matrix(g, [], k, w, 0, 1, [v; 7; 8]), x), 'only the first 
 
 % An empty near list: every pair of distinct triangles keeps its centroid estimate.
 g0 = g;  g0.ttIS = zeros(1, 0);  g0.ttJS = zeros(1, 0);  g0.ttSS = zeros(1, 0);  g0.ttRS = zeros(9, 0);
-expect_close(hybrid_matrix(g0, [], k, w, 0, 1, v), reference_matrix(g0, k, w) \ v, 1e-10, 'no near pairs');
+expect_close(hybrid_matrix(g0, [], k, w, 0, 1, v), surface_reference(g0, k, w) \ v, 1e-10, 'no near pairs');
 
 % A near table given as columns is read in full, as the rows would be.
 gc = g;  gc.ttIS = g.ttIS.';  gc.ttJS = g.ttJS.';  gc.ttSS = g.ttSS.';
@@ -120,7 +72,10 @@ usage = ['this function requires at least six inputs: geom, GEOM, const, omega_r
          'omega_im, flag, and (optional) V, Termination'];
 expect_error(@() hybrid_matrix(g, [], k, w, 0), 'hybrid_matrix:usage', usage);
 expect_error(@() hybrid_matrix(g, struct('TetrahedraTotal', 1), k, w, 0, 0), ...
-             'hybrid_matrix:unsupported', 'GEOM');
+             'hybrid_matrix:missingField', '''const'' has no field ''Epsilon_r''');
+kv = k;  kv.Epsilon_r = 1;  kv.tan_delta = 0;
+expect_error(@() hybrid_matrix(g, struct('TetrahedraTotal', 1), kv, w, 0, 0), ...
+             'hybrid_matrix:missingField', '''GEOM'' has no field ''EdgesTotal''');
 expect_error(@() hybrid_matrix(g, [], rmfield(k, 'mu'), w, 0, 0), 'hybrid_matrix:missingField', 'mu');
 expect_error(@() hybrid_matrix(g, [], setfield(k, 'c', 0), w, 0, 0), 'hybrid_matrix:badConstants', 'c');
 expect_error(@() hybrid_matrix(g, [], k, 0, 0, 0), 'hybrid_matrix:badFrequency', 'omega');

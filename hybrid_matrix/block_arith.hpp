@@ -1,0 +1,69 @@
+// Small arithmetic shared by the volume and coupling fillers.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+#include "kernel_sums.hpp"
+#include "lapack.hpp"
+#include "memory.hpp"
+
+namespace mom::hybrid {
+
+inline double dot3(const double* u, const double* v) {
+  return u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
+}
+
+// The ordinary complex product (x_r·y_r − x_i·y_i) + j(x_r·y_i + x_i·y_r), without the
+// Inf/NaN recovery of the library operator.
+inline cplx mul(cplx x, cplx y) {
+  return cplx(x.real() * y.real() - x.imag() * y.imag(), x.real() * y.imag() + x.imag() * y.real());
+}
+
+// Squared distance between two points of three consecutive doubles.
+inline double distance2(const double* p, const double* q) {
+  const double dx = q[0] - p[0];
+  const double dy = q[1] - p[1];
+  const double dz = q[2] - p[2];
+  return dx * dx + dy * dy + dz * dz;
+}
+
+// The first pass of a centroid sweep: from the point p to the centroids first … count−1 of a
+// list c of 3-vectors, the squared distance, the distance and the damped amplitude (1 + E)/R,
+// in a loop without calls that vectorises. The numbers are those of centreKernel, so a value
+// taken back later for a listed pair cancels exactly. The buffers are sized once for the
+// longest list and reused.
+class SweepDistances {
+ public:
+  SweepDistances(std::size_t count, const char* what)
+      : d2_(make_buffer<double>(count, what)),
+        R_(make_buffer<double>(count, what)),
+        amplitude_(make_buffer<double>(count, what)) {}
+
+  void from(const double* p, const double* c, std::size_t first, std::size_t count, double k_i) {
+    const double px = p[0], py = p[1], pz = p[2];
+    double* d2 = d2_.data();
+    double* R = R_.data();
+    double* amplitude = amplitude_.data();
+    for (std::size_t e = first; e < count; ++e) {
+      const double dx = px - c[3 * e];
+      const double dy = py - c[3 * e + 1];
+      const double dz = pz - c[3 * e + 2];
+      d2[e] = dx * dx + dy * dy + dz * dz;
+      R[e] = std::sqrt(d2[e]);
+      amplitude[e] = fullKernelAmplitude(R[e], k_i);
+    }
+  }
+  // Centroids closer than 1e-8 contribute nothing (the centre kernel's zero rule).
+  bool coinciding(std::size_t e) const { return d2_[e] < kCoinciding; }
+  // The centre kernel g = (1 + E)/R·(cos(k_r·R) − j·sin(k_r·R)) to centroid e.
+  cplx kernel(std::size_t e, double k_r) const {
+    return cplx(std::cos(k_r * R_[e]) * amplitude_[e], -std::sin(k_r * R_[e]) * amplitude_[e]);
+  }
+
+ private:
+  std::vector<double> d2_, R_, amplitude_;
+};
+
+}  // namespace mom::hybrid

@@ -1,0 +1,242 @@
+#include "volume_block.hpp"
+
+#include <cmath>
+#include <vector>
+
+#include "block_arith.hpp"
+#include "kernel_sums.hpp"
+#include "memory.hpp"
+
+namespace mom::hybrid {
+
+namespace {
+
+// Folds of a contribution v between volume unknowns a (function of the first element of a pair)
+// and b (of the second) into the lower triangle, volume unknowns offset by ns. The entries are
+// reached through the column of each unknown: Z(Ns + r, Ns + c) = column(c)[r].
+class Folder {
+ public:
+  Folder(cplx* z, std::size_t n, std::size_t ns, std::size_t nv)
+      : column_(make_buffer<cplx*>(nv, "the volume block")) {
+    for (std::size_t a = 0; a < nv; ++a) column_[a] = z + n * (ns + a) + ns;
+  }
+  cplx* column(std::int64_t a) const { return column_[a]; }
+
+  // Two different elements: each orientation that lands in the lower triangle, that is the
+  // entry (max, min) once; a = b (a function living on both elements) receives v twice on its
+  // diagonal. column_a and column_b are the columns of a and b.
+  static void pair(cplx* column_a, cplx* column_b, std::int64_t a, std::int64_t b, cplx v) {
+    cplx* entry = a >= b ? &column_b[a] : &column_a[b];
+    *entry += v;
+    if (a == b) *entry += v;
+  }
+  // Both functions from one element: every ordered pair of its functions is visited, so only
+  // the orientation with b ≥ a is taken and each unordered pair lands once.
+  void self(std::int64_t a, std::int64_t b, cplx v) const {
+    if (b >= a) column_[a][b] += v;
+  }
+  // A listed pair (I, J): the self fold for I = J, the pair fold otherwise.
+  void listed(std::int64_t a, std::int64_t b, cplx v, bool same) const {
+    if (same) {
+      self(a, b, v);
+    } else {
+      pair(column_[a], column_[b], a, b, v);
+    }
+  }
+
+ private:
+  std::vector<cplx*> column_;
+};
+
+// The centre kernel between centroid `i` and centroid `j` of a list of 3-vectors.
+cplx centre(const double* centroids, std::size_t i, std::size_t j, const Coefficients& f) {
+  double re, im;
+  centreKernel(distance2(centroids + 3 * i, centroids + 3 * j), f.k_re, f.k_im, &re, &im);
+  return cplx(re, im);
+}
+
+// V_t·κ_t·κ_u·V_u, grouped as ((V_t·κ_t)·κ_u)·V_u.
+cplx contrast_product(const VolumeMesh& m, std::size_t t, std::size_t u) {
+  const double a = m.volume[t] * m.contrast_re[t];
+  const double b = m.volume[t] * m.contrast_im[t];
+  return cplx((a * m.contrast_re[u] - b * m.contrast_im[u]) * m.volume[u],
+              (a * m.contrast_im[u] + b * m.contrast_re[u]) * m.volume[u]);
+}
+
+cplx face_coefficient(const VolumeMesh& m, std::size_t f, std::size_t k) {
+  return cplx(m.diff_re[kSlots * f + k], m.diff_im[kSlots * f + k]);
+}
+
+// Scalar potential between every unordered pair of distinct faces n > m, at the centroids:
+// −(C_phi·D_n,i)·D_m,l·g_nm, face n first, added by the pair fold.
+//
+// The face m with the smaller number runs in the outer loop: where the unknowns are numbered
+// roughly in element order, the entries of one sweep over n then lie down the few columns of
+// m's unknowns instead of across all columns (a new cache line and often a new page per
+// entry), which made the sweep memory-bound. Every pair and every value are the same as in an
+// n-outer sweep; an entry receives its terms in another order. Each inner sweep takes two
+// passes: the distances of all n > m, then one cosine and one sine per pair and the function
+// loop.
+void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+  SweepDistances distances(m.F, "the face sweep");
+  // C_phi·D_n,i of every face and slot, formed once.
+  std::vector<cplx> scaled =
+      make_buffer<cplx>(checked_mul(kSlots, m.F, "the face sweep"), "the face sweep");
+  for (std::size_t fn = 0; fn < m.F; ++fn)
+    for (int i = 0; i < m.face_count[fn]; ++i)
+      scaled[kSlots * fn + i] = mul(f.C_phi, face_coefficient(m, fn, i));
+  for (std::size_t fm = 0; fm < m.F; ++fm) {
+    const int cm = m.face_count[fm];
+    if (cm == 0) continue;
+    distances.from(m.center_f + 3 * fm, m.center_f, fm + 1, m.F, f.k_im);
+    const std::int64_t* am = &m.face_unknown[kSlots * fm];
+    cplx* column_m[kSlots];
+    cplx dm[kSlots];
+    for (int l = 0; l < cm; ++l) {
+      column_m[l] = z.column(am[l]);
+      dm[l] = face_coefficient(m, fm, l);
+    }
+    for (std::size_t fn = fm + 1; fn < m.F; ++fn) {
+      const int cn = m.face_count[fn];
+      if (cn == 0 || distances.coinciding(fn)) continue;
+      const cplx g = distances.kernel(fn, f.k_re);
+      const std::int64_t* an = &m.face_unknown[kSlots * fn];
+      for (int i = 0; i < cn; ++i) {
+        const std::int64_t a = an[i];
+        cplx* column_a = z.column(a);
+        const cplx cd = scaled[kSlots * fn + i];
+        for (int l = 0; l < cm; ++l) {
+          Folder::pair(column_a, column_m[l], a, am[l], -mul(mul(cd, dm[l]), g));
+        }
+      }
+    }
+  }
+}
+
+// Listed face pairs: the pair sum of the smoothed kernel plus the static ⟨1/R⟩, the centroid
+// value of the sweep taken back for distinct faces.
+void near_faces(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+  const std::size_t q = m.QF;
+  for (std::size_t k = 0; k < m.K_ff; ++k) {
+    const std::size_t I = static_cast<std::size_t>(m.ff_i[k]);
+    const std::size_t J = static_cast<std::size_t>(m.ff_j[k]);
+    double sr, si;
+    smoothScalarSum(m.points_f + 3 * q * I, q, m.weights_f, m.points_f + 3 * q * J, q, m.weights_f,
+                    f.k_re, f.k_im, &sr, &si);
+    cplx s(sr + m.ff_ss[k], si);
+    if (I != J) s -= centre(m.center_f, I, J, f);
+    const std::int64_t* ai = &m.face_unknown[kSlots * I];
+    const std::int64_t* aj = &m.face_unknown[kSlots * J];
+    for (int i = 0; i < m.face_count[I]; ++i) {
+      for (int l = 0; l < m.face_count[J]; ++l) {
+        const cplx dd = mul(face_coefficient(m, I, i), face_coefficient(m, J, l));
+        z.listed(ai[i], aj[l], -mul(mul(f.C_phi, dd), s), I == J);
+      }
+    }
+  }
+}
+
+// The material term inside every tetrahedron: q_t·V_t·(n_t,i · b_t,l), q_t = κ_t/ε_t with
+// ε_t = Epsilon_r + j·e_t, e_t = −tan_delta·Epsilon_r (the permittivity table).
+void material_term(const Folder& z, const VolumeMesh& m) {
+  std::vector<double> loss = make_buffer<double>(m.Nt, "the permittivity table");
+  for (std::size_t t = 0; t < m.Nt; ++t) loss[t] = -(m.tan_delta[t] * m.epsilon_r[t]);
+  for (std::size_t t = 0; t < m.Nt; ++t) {
+    const double er = m.epsilon_r[t];
+    const double ei = loss[t];
+    const double cr = m.contrast_re[t];
+    const double ci = m.contrast_im[t];
+    const double den = er * er + ei * ei;
+    const cplx q((cr * er + ci * ei) / den, (ci * er - cr * ei) / den);
+    const cplx qv = q * m.volume[t];
+    const std::int64_t* a = &m.tet_unknown[kSlots * t];
+    const double* nb = m.basis_n + 18 * t;
+    const double* b = m.basis + 18 * t;
+    for (int i = 0; i < m.tet_count[t]; ++i) {
+      for (int l = 0; l < m.tet_count[t]; ++l) {
+        z.self(a[i], a[l], qv * dot3(nb + 3 * i, b + 3 * l));
+      }
+    }
+  }
+}
+
+// Vector potential between every unordered pair of distinct tetrahedra t > u, at the centroids:
+// (g_tu·C_A)·P_tu·(b_u,l · b_t,i), tetrahedron t first, added by the pair fold. Per pair one
+// square root, one cosine and one sine; the function loop only multiplies and adds. As in the
+// face sweep, the tetrahedron u with the smaller number runs in the outer loop and each inner
+// sweep takes two passes.
+void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+  SweepDistances distances(m.Nt, "the tetrahedron sweep");
+  for (std::size_t u = 0; u < m.Nt; ++u) {
+    const int cu = m.tet_count[u];
+    if (cu == 0) continue;
+    distances.from(m.center_t + 3 * u, m.center_t, u + 1, m.Nt, f.k_im);
+    const std::int64_t* au = &m.tet_unknown[kSlots * u];
+    const double* bu = m.basis + 18 * u;
+    // The vectors of u with their components apart, so that the dot products of one function
+    // of t with all functions of u vectorise.
+    cplx* column_u[kSlots];
+    double ux[kSlots], uy[kSlots], uz[kSlots];
+    for (int l = 0; l < cu; ++l) {
+      column_u[l] = z.column(au[l]);
+      ux[l] = bu[3 * l];
+      uy[l] = bu[3 * l + 1];
+      uz[l] = bu[3 * l + 2];
+    }
+    for (std::size_t t = u + 1; t < m.Nt; ++t) {
+      const int ct = m.tet_count[t];
+      if (ct == 0 || distances.coinciding(t)) continue;
+      const cplx w = mul(mul(distances.kernel(t, f.k_re), f.C_A), contrast_product(m, t, u));
+      const std::int64_t* at = &m.tet_unknown[kSlots * t];
+      const double* bt = m.basis + 18 * t;
+      for (int i = 0; i < ct; ++i) {
+        const std::int64_t a = at[i];
+        cplx* column_a = z.column(a);
+        const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
+        for (int l = 0; l < cu; ++l) {
+          const double d = ux[l] * x + uy[l] * y + uz[l] * zc;  // b_u,l · b_t,i
+          Folder::pair(column_a, column_u[l], a, au[l], cplx(w.real() * d, w.imag() * d));
+        }
+      }
+    }
+  }
+}
+
+// Listed tetrahedron pairs: pair sum plus static value, the sweep's centroid value taken back
+// for distinct tetrahedra, times C_A·P.
+void near_tetrahedra(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+  const std::size_t q = m.QT;
+  for (std::size_t k = 0; k < m.K_tt; ++k) {
+    const std::size_t I = static_cast<std::size_t>(m.tt_i[k]);
+    const std::size_t J = static_cast<std::size_t>(m.tt_j[k]);
+    double sr, si;
+    smoothScalarSum(m.points_t + 3 * q * I, q, m.weights_t, m.points_t + 3 * q * J, q, m.weights_t,
+                    f.k_re, f.k_im, &sr, &si);
+    cplx s(sr + m.tt_ss[k], si);
+    if (I != J) s -= centre(m.center_t, I, J, f);
+    const cplx w = mul(mul(s, f.C_A), contrast_product(m, I, J));
+    const std::int64_t* ai = &m.tet_unknown[kSlots * I];
+    const std::int64_t* aj = &m.tet_unknown[kSlots * J];
+    const double* bi = m.basis + 18 * I;
+    const double* bj = m.basis + 18 * J;
+    for (int i = 0; i < m.tet_count[I]; ++i) {
+      for (int l = 0; l < m.tet_count[J]; ++l) {
+        z.listed(ai[i], aj[l], w * dot3(bi + 3 * i, bj + 3 * l), I == J);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void fill_volume_block(cplx* z, std::size_t n, std::size_t ns, const VolumeMesh& mesh,
+                       const Coefficients& f) {
+  const Folder folder(z, n, ns, mesh.Nv);
+  face_sweep(folder, mesh, f);
+  near_faces(folder, mesh, f);
+  material_term(folder, mesh);
+  tetra_sweep(folder, mesh, f);
+  near_tetrahedra(folder, mesh, f);
+}
+
+}  // namespace mom::hybrid
