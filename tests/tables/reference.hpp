@@ -196,23 +196,19 @@ inline Potential potential(const Vec3& v1, const Vec3& v2, const Vec3& v3, const
   return {sum[0], sum[1] * e1 + sum[2] * e2};
 }
 
-// A rule in tetrahedra in the host layout: coeff 4 × Nq (barycentric), weights summing to 1.
-// Collapsed (Duffy) product of n-point Gauss rules: ξ1 = u, ξ2 = (1 − u) v,
-// ξ3 = (1 − u)(1 − v) w, Jacobian (1 − u)²(1 − v).
+// A rule in tetrahedra in the host layout (coeff 4 × Nq, barycentric; weights summing to 1): the
+// collapsed product of n-point Gauss rules, ξ1 = u, ξ2 = (1 − u) v, ξ3 = (1 − u)(1 − v) w.
 inline Rule duffy_tetra_rule(int n) {
   std::vector<double> x, w;
   gauss_legendre(n, x, w);
   Rule r;
-  for (int a = 0; a < n; ++a) {
-    for (int b = 0; b < n; ++b) {
+  for (int a = 0; a < n; ++a)
+    for (int b = 0; b < n; ++b)
       for (int c = 0; c < n; ++c) {
-        const double u = x[a], v = x[b], t = x[c];
-        const double x1 = u, x2 = (1 - u) * v, x3 = (1 - u) * (1 - v) * t;
+        const double x1 = x[a], x2 = (1 - x[a]) * x[b], x3 = (1 - x[a]) * (1 - x[b]) * x[c];
         r.coeff.insert(r.coeff.end(), {1 - x1 - x2 - x3, x1, x2, x3});
-        r.weights.push_back(6.0 * w[a] * w[b] * w[c] * (1 - u) * (1 - u) * (1 - v));
+        r.weights.push_back(6.0 * w[a] * w[b] * w[c] * (1 - x[a]) * (1 - x[a]) * (1 - x[b]));
       }
-    }
-  }
   return r;
 }
 
@@ -225,69 +221,23 @@ struct Tet {
   Vec3 centroid() const { return 0.25 * (v[0] + v[1] + v[2] + v[3]); }
 };
 
-// The eight children of the midpoint (red) refinement of a tetrahedron.
-inline std::vector<Tet> refine(const std::vector<Tet>& tets) {
-  std::vector<Tet> out;
-  for (const Tet& t : tets) {
-    Vec3 m[4][4];
-    for (int a = 0; a < 4; ++a)
-      for (int b = 0; b < 4; ++b) m[a][b] = 0.5 * (t.v[a] + t.v[b]);
-    out.push_back({{t.v[0], m[0][1], m[0][2], m[0][3]}});
-    out.push_back({{m[0][1], t.v[1], m[1][2], m[1][3]}});
-    out.push_back({{m[0][2], m[1][2], t.v[2], m[2][3]}});
-    out.push_back({{m[0][3], m[1][3], m[2][3], t.v[3]}});
-    // The inner octahedron around its diagonal m02–m13.
-    const Vec3 ring[4] = {m[0][1], m[0][3], m[2][3], m[1][2]};
-    for (int k = 0; k < 4; ++k) out.push_back({{m[0][2], m[1][3], ring[k], ring[(k + 1) % 4]}});
-  }
-  return out;
-}
-
-// Mean over tetrahedron `t` of f(point, weight): the n-point collapsed rule in each of the 8^level
-// children of its refinement.
-template <class F>
-void tetra_mean(const Tet& t, int level, int n, F&& f) {
-  std::vector<Tet> parts{t};
-  for (int l = 0; l < level; ++l) parts = refine(parts);
-  const Rule rule = duffy_tetra_rule(n);
-  const double vol = t.volume();
-  for (const Tet& p : parts) {
-    const double share = p.volume() / vol;
-    for (std::size_t q = 0; q < rule.size(); ++q) {
-      const double* c = &rule.coeff[4 * q];
-      f(c[0] * p.v[0] + c[1] * p.v[1] + c[2] * p.v[2] + c[3] * p.v[3], share * rule.weights[q]);
-    }
-  }
-}
-
 // ∫_T 1/R dV′ as the sum of the cones from the point to the four faces, ½ Σ_f (−h_f) ∫_f 1/R dS′,
-// h_f the height of the point over face f along the normal that points away from the opposite
-// vertex, each face integral by polar integration. The face opposite vertex 4, 3, 2, 1 (in this
-// order, f = 0 … 3) is seen from at[f], so that points shifted face by face can be followed.
-inline double tetra_cones(const Tet& t, const Vec3 at[4]) {
+// h_f the height of the point over face f along the normal pointing away from the opposite vertex,
+// each face integral by polar integration. Face f = 0 … 3 (opposite vertex 4, 3, 2, 1) is seen
+// from r moved f + 1 times by (1, 2, 3)·1e-8, as the closed form sees it; r returns moved 4 times.
+inline double tetra_cones(const Tet& t, Vec3& r) {
   using namespace mom::tables;
   double sum = 0.0;
   for (int f = 0; f < 4; ++f) {
-    const int opposite = 3 - f;
+    r = r + Vec3{1e-8, 2e-8, 3 * 1e-8};
     Vec3 face[3];
     for (int m = 0, k = 0; m < 4; ++m)
-      if (m != opposite) face[k++] = t.v[m];
+      if (m != 3 - f) face[k++] = t.v[m];
     Vec3 n = unit(cross(face[1] - face[0], face[2] - face[0]));
-    if (dot(n, t.v[opposite] - face[0]) > 0) n = -n;
-    const double h = dot(n, at[f] - face[0]);
-    sum += 0.5 * -h * potential(face[0], face[1], face[2], at[f]).scalar;
+    if (dot(n, t.v[3 - f] - face[0]) > 0) n = -n;
+    sum += 0.5 * -dot(n, r - face[0]) * potential(face[0], face[1], face[2], r).scalar;
   }
   return sum;
-}
-
-// The points the closed form sees: r moved by (1, 2, 3)·1e-8 once more before each face.
-inline void face_points(Vec3 r, Vec3 at[4]) {
-  for (int f = 0; f < 4; ++f) {
-    r.x += 1e-8;
-    r.y += 2 * 1e-8;
-    r.z += 3 * 1e-8;
-    at[f] = r;
-  }
 }
 
 }  // namespace reference
