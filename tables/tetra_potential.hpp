@@ -15,9 +15,15 @@
 //
 // Probe shift: before each face the point is moved by (δ, 2δ, 3δ), δ = 1e-8 (an absolute length),
 // so face k (k = 1 … 4) is seen from r + k·(δ, 2δ, 3δ) formed by k successive additions, and the
-// caller's point has moved by four shifts after the call. The shifts limit the agreement of
-// results for different vertex orders of one tetrahedron to about |∇I_T|·1.5e-7, a few 1e-7
-// relative for tetrahedra of unit size.
+// caller's point has moved by four shifts after the call. As the faces see different points, the
+// sum is the integral at no single point: it differs from I_T(r) by about 1.3e-7/a relative for a
+// tetrahedron of size a in mesh units (the shift is absolute), and results for different vertex
+// orders of one tetrahedron, which take the faces in a different order, differ by as much.
+//
+// Accuracy far away: the face terms h_f ∫_f 1/R are of the size of the face areas while their sum
+// falls off like Vol/|r − c|, and each face integral is itself a difference of terms of size a;
+// the relative rounding grows like ε·(|r − c|/a)³ (1e-8 at 300 sizes, 3e-5 at 10⁴). The tables
+// evaluate it only for near pairs, a few sizes apart.
 #pragma once
 
 #include "triangle_potential.hpp"
