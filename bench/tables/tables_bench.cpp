@@ -6,6 +6,7 @@
 // between sizes measured in this one run (the scaling of the searches and of the fills) and the
 // ratio of the plain double loop to the tree search.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <array>
 #include <cmath>
@@ -105,10 +106,12 @@ double status_mib(const char* key) {
   return kib / 1024.0;
 }
 
-// Starts a memory window: resets the peak of the resident set (Linux "clear_refs" 5) and records
-// the resident memory before the measured work.
+// Starts a memory window: hands freed heap memory back to the system (so that a repetition does
+// not reuse what the previous one left), resets the peak of the resident set (Linux "clear_refs"
+// 5) and records the resident memory before the measured work.
 double g_window_start_mib = 0.0;
 void start_memory_window() {
+  malloc_trim(0);
   if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
     std::fputs("5", f);
     std::fclose(f);
