@@ -1,5 +1,6 @@
 #include "elements.hpp"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
@@ -62,6 +63,41 @@ TriangleSet::TriangleSet(const Table& points, std::vector<std::uint32_t> vertice
     area_[t] = area;
     double rho = 0.0;
     for (const Vec3& v : {v1, v2, v3}) rho = std::fmax(rho, norm(c - v));
+    radius_[t] = rho;
+  }
+}
+
+TetraSet::TetraSet(const Table& points, std::vector<std::uint32_t> vertices,
+                   const std::string& what)
+    : points_(points), vertices_(std::move(vertices)) {
+  const std::size_t n = vertices_.size() / 4;
+  centroid_ =
+      make_buffer<double>(checked_mul(3, n, "tetrahedron centroids"), "tetrahedron centroids");
+  volume_ = make_buffer<double>(n, "tetrahedron volumes");
+  radius_ = make_buffer<double>(n, "tetrahedron radii");
+  for (std::size_t t = 0; t < n; ++t) {
+    const Vec3 v[4] = {vertex(t, 0), vertex(t, 1), vertex(t, 2), vertex(t, 3)};
+    const Vec3 c = {(v[0].x + v[1].x + v[2].x + v[3].x) / 4.0,
+                    (v[0].y + v[1].y + v[2].y + v[3].y) / 4.0,
+                    (v[0].z + v[1].z + v[2].z + v[3].z) / 4.0};
+    const Vec3 e1 = v[1] - v[0], e2 = v[2] - v[0], e3 = v[3] - v[0];
+    const double triple = dot(e1, cross(e2, e3));
+    if (!(std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z) &&
+          std::isfinite(triple))) {
+      fail("badGeometry", what + ": tetrahedron " + std::to_string(t + 1) +
+                              " has a vertex with non-finite coordinates");
+    }
+    // The rounding of the triple product is a few ε·|e1||e2||e3|: below that bound the vertices
+    // are coplanar as far as the coordinates can tell, and 1/volume would be noise.
+    if (!(std::fabs(triple) > 16.0 * DBL_EPSILON * norm(e1) * norm(e2) * norm(e3))) {
+      fail("badGeometry", what + ": tetrahedron " + std::to_string(t + 1) + " has zero volume");
+    }
+    centroid_[3 * t] = c.x;
+    centroid_[3 * t + 1] = c.y;
+    centroid_[3 * t + 2] = c.z;
+    volume_[t] = std::fabs(triple) / 6.0;
+    double rho = 0.0;
+    for (const Vec3& p : v) rho = std::fmax(rho, norm(c - p));
     radius_[t] = rho;
   }
 }

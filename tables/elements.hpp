@@ -1,5 +1,5 @@
-// Mesh input of the pair tables: vertex tables read from host doubles, and the per-triangle
-// geometry (centroid, area, unit normal, radius) the tables and the near-pair search need.
+// Mesh input of the pair tables: vertex tables read from host doubles, and the per-element
+// geometry (centroid, area or volume, radius) the tables and the near-pair search need.
 #pragma once
 
 #include <cstddef>
@@ -51,6 +51,28 @@ class TriangleSet {
   Table points_;
   std::vector<std::uint32_t> vertices_;
   std::vector<double> centroid_, area_, radius_;
+};
+
+// Tetrahedra over a point table (3 × Np or taller; only rows 0–2 are read).
+//   centroid C = (V1 + V2 + V3 + V4)/4, volume |(V2 − V1)·((V3 − V1) × (V4 − V1))|/6,
+//   radius ρ = the largest of |C − V_m|.
+// A tetrahedron that is flat to within the rounding of its triple product, or has non-finite
+// vertex coordinates, ends the call with a message naming it (1-based column in `what`).
+class TetraSet {
+ public:
+  TetraSet(const Table& points, std::vector<std::uint32_t> vertices, const std::string& what);
+
+  std::size_t size() const { return volume_.size(); }
+  Vec3 vertex(std::size_t t, int m) const {
+    return column(points_.data, points_.rows, vertices_[4 * t + m]);
+  }
+  double volume(std::size_t t) const { return volume_[t]; }
+  ElementBalls balls() const { return {centroid_.data(), radius_.data(), size()}; }
+
+ private:
+  Table points_;
+  std::vector<std::uint32_t> vertices_;
+  std::vector<double> centroid_, volume_, radius_;
 };
 
 }  // namespace mom::tables

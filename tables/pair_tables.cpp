@@ -9,17 +9,6 @@ namespace mom::tables {
 
 namespace {
 
-std::string shape_of(const Table& t) {
-  return std::to_string(t.rows) + " x " + std::to_string(t.cols);
-}
-
-void require_rows(const Table& t, std::size_t rows, const char* what) {
-  if (t.cols > 0 && t.rows < rows) {
-    fail("badSize", std::string(what) + " is " + shape_of(t) + ", at least " +
-                        std::to_string(rows) + " rows needed");
-  }
-}
-
 // Source (larger area; i on ties) and observer of the pair (i, j).
 struct Roles {
   std::uint32_t source, observer;
@@ -70,6 +59,17 @@ void plate_pair_values(const TriangleSet& tris, const TriangleRule& rule, std::u
 }
 
 }  // namespace
+
+std::string shape_of(const Table& t) {
+  return std::to_string(t.rows) + " x " + std::to_string(t.cols);
+}
+
+void require_rows(const Table& t, std::size_t rows, const char* what) {
+  if (t.cols > 0 && t.rows < rows) {
+    fail("badSize", std::string(what) + " is " + shape_of(t) + ", at least " +
+                        std::to_string(rows) + " rows needed");
+  }
+}
 
 TriangleRule make_triangle_rule(const Table& coeff, const double* weights,
                                 std::size_t weight_count) {

@@ -1,5 +1,6 @@
-// Independent references for the table tests: Gauss rules, and ∫ 1/R and ∫ (ρ′ − ρ)/R over a
-// triangle by polar integration around the foot point of the observation point.
+// Independent references for the table tests: Gauss rules on triangles and tetrahedra, ∫ 1/R and
+// ∫ (ρ′ − ρ)/R over a triangle by polar integration around the foot point of the observation
+// point, and ∫ 1/R over a tetrahedron as the sum of the cones from the point to its faces.
 //
 // In polar coordinates (t, φ) centred at the foot ρ of r (height d over the plane), the triangle
 // is the signed sum of the three fans (ρ, V_a, V_b); along the ray of angle φ the fan ends at
@@ -193,6 +194,50 @@ inline Potential potential(const Vec3& v1, const Vec3& v2, const Vec3& v3, const
     detail::adaptive(f, phi_a, phi_a + sweep, 1e-15 * size, size, 0, sum);
   }
   return {sum[0], sum[1] * e1 + sum[2] * e2};
+}
+
+// A rule in tetrahedra in the host layout (coeff 4 × Nq, barycentric; weights summing to 1): the
+// collapsed product of n-point Gauss rules, ξ1 = u, ξ2 = (1 − u) v, ξ3 = (1 − u)(1 − v) w.
+inline Rule duffy_tetra_rule(int n) {
+  std::vector<double> x, w;
+  gauss_legendre(n, x, w);
+  Rule r;
+  for (int a = 0; a < n; ++a)
+    for (int b = 0; b < n; ++b)
+      for (int c = 0; c < n; ++c) {
+        const double x1 = x[a], x2 = (1 - x[a]) * x[b], x3 = (1 - x[a]) * (1 - x[b]) * x[c];
+        r.coeff.insert(r.coeff.end(), {1 - x1 - x2 - x3, x1, x2, x3});
+        r.weights.push_back(6.0 * w[a] * w[b] * w[c] * (1 - x[a]) * (1 - x[a]) * (1 - x[b]));
+      }
+  return r;
+}
+
+struct Tet {
+  Vec3 v[4];
+  double volume() const {
+    using namespace mom::tables;
+    return std::fabs(dot(v[1] - v[0], cross(v[2] - v[0], v[3] - v[0]))) / 6.0;
+  }
+  Vec3 centroid() const { return 0.25 * (v[0] + v[1] + v[2] + v[3]); }
+};
+
+// ∫_T 1/R dV′ as the sum of the cones from the point to the four faces, ½ Σ_f (−h_f) ∫_f 1/R dS′,
+// h_f the height of the point over face f along the normal pointing away from the opposite vertex,
+// each face integral by polar integration. Face f = 0 … 3 (opposite vertex 4, 3, 2, 1) is seen
+// from r moved f + 1 times by (1, 2, 3)·1e-8, as the closed form sees it; r returns moved 4 times.
+inline double tetra_cones(const Tet& t, Vec3& r) {
+  using namespace mom::tables;
+  double sum = 0.0;
+  for (int f = 0; f < 4; ++f) {
+    r = r + Vec3{1e-8, 2e-8, 3 * 1e-8};
+    Vec3 face[3];
+    for (int m = 0, k = 0; m < 4; ++m)
+      if (m != 3 - f) face[k++] = t.v[m];
+    Vec3 n = unit(cross(face[1] - face[0], face[2] - face[0]));
+    if (dot(n, t.v[3 - f] - face[0]) > 0) n = -n;
+    sum += 0.5 * -dot(n, r - face[0]) * potential(face[0], face[1], face[2], r).scalar;
+  }
+  return sum;
 }
 
 }  // namespace reference
