@@ -9,8 +9,8 @@
 %
 %   The sphere is centred at the origin and built with gmsh's OpenCASCADE kernel. Mesh it
 %   with run_gmsh(filename, 2, ...) for the surface triangles or dimension 3 for tetrahedra.
-%   No physical groups are defined, so gmsh writes every element; to tell the layers of a
-%   multi-layer mesh apart, use the element centroids' distance from the origin.
+%   No physical groups are defined, so gmsh writes every element; the elementary volume
+%   entity i (read_msh's tet_geo) is the layer inside radius i (the core is entity 1).
 %
 %   See also RUN_GMSH, SPHERE_SURFACE_MESH, READ_MSH.
 function sphere_geo(filename, radius, h)
