@@ -28,8 +28,8 @@ function run_gmsh(geo_file, dim, msh_file, gmsh_command)
                 geo_file);
   [status, out] = system(cmd);
   if status ~= 0 || exist(msh_file, 'file') ~= 2
-    lines = strsplit(strtrim(out), "\n");
-    tail = strjoin(lines(max(1, end - 4):end), "\n");
+    lines = strsplit(strtrim(out), char(10));
+    tail = strjoin(lines(max(1, end - 4):end), char(10));
     error('run_gmsh:failed', 'run_gmsh: gmsh failed (status %d) on "%s":\n%s', status, ...
           geo_file, tail);
   end

@@ -46,8 +46,9 @@ function e = surface_edges(t)
   e.slot = zeros(2, ne);
   e.opposed = false(1, ne);
   two = find(e.count == 2);
+  firstpos = find(firstside);
   a = start(two);
-  b = order(find(firstside)(two) + 1)';
+  b = order(firstpos(two) + 1)';
   e.tri(:, two) = [tri(a); tri(b)];
   e.slot(:, two) = [slot(a); slot(b)];
   e.opposed(two) = from(a) == to(b) & to(a) == from(b);

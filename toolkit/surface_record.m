@@ -2,6 +2,7 @@
 %   geom = surface_record(P, t)
 %   geom = surface_record(P, t, npoints)
 %   geom = surface_record(P, t, npoints, near_factor)
+%   [geom, seconds] = surface_record(...)
 %
 %   P            3 x Np vertex coordinates.
 %   t            3 x Nt triangles (1-based vertex numbers); a 4th row, if present, is passed
@@ -23,13 +24,14 @@
 %   geom fields: TrianglesTotal, EdgesTotal, TriP, TriM, VerP, VerM, EdgeLength (1 x Ns),
 %   AreaF (1 x Nt), PointsFC (3 x Nt), PointsFCRho (3 x 3Nt), OrderM, PointsM (3 x QM*Nt),
 %   PointsMRho (3 x 3*QM*Nt), WM (1 x QM, sum 1), ttIS, ttJS, ttSS (1 x K), ttRS (9 x K).
+%   seconds: wall-clock time of the construction (field record) and of plate_pairs (tables).
 %
 %   Example:
 %     msh = read_msh('sphere.msh');
 %     geom = surface_record(msh.P, msh.tri, 6, 4);
 %
 %   See also TRIANGLE_RULE, SURFACE_EDGES, PLATE_PAIRS, HYBRID_MATRIX, EXCITE_PLATES.
-function geom = surface_record(P, t, npoints, near_factor)
+function [geom, seconds] = surface_record(P, t, npoints, near_factor)
   if nargin < 2 || nargin > 4
     error('surface_record:usage', 'usage: geom = surface_record(P, t, npoints, near_factor)');
   end
@@ -57,6 +59,7 @@ function geom = surface_record(P, t, npoints, near_factor)
   end
   [coeff, weights] = triangle_rule(npoints);
   qm = numel(weights);
+  clock0 = tic();
 
   e = surface_edges(tv);
   if any(e.count > 2)
@@ -92,6 +95,8 @@ function geom = surface_record(P, t, npoints, near_factor)
   geom.PointsMRho = reshape(permute(rho, [1 2 4 3]), 3, 3 * qm * nt);
   geom.WM = weights;
 
+  seconds.record = toc(clock0);
+  clock0 = tic();
   if near_factor > 0 && nt > 0
     if exist('plate_pairs') ~= 3
       error('surface_record:plate_pairs', ['surface_record: the plate_pairs module is not on ' ...
@@ -115,4 +120,5 @@ function geom = surface_record(P, t, npoints, near_factor)
     geom.ttSS = zeros(1, 0);
     geom.ttRS = zeros(9, 0);
   end
+  seconds.tables = toc(clock0);
 end

@@ -1,0 +1,30 @@
+% The PEC sphere end to end (gmsh mesh, surface record with plate_pairs' tables,
+% excite_plates, hybrid_matrix) against the Mie series on coarse meshes: the extinction error
+% bound, the energy balance of a lossless scatterer, errors falling with refinement, and the
+% same RCS in SI and normalised units.
+
+coarse = sphere_study('unknowns', 300, 'ntheta', 91);
+assert(abs(coarse.unknowns / 300 - 1) < 0.05, sprintf('%d unknowns', coarse.unknowns));
+assert(abs(coarse.ext_error) < 0.04, sprintf('extinction error %.4f at %d unknowns', ...
+       coarse.ext_error, coarse.unknowns));
+assert(abs(coarse.ext_error_eqvol) < 0.02, sprintf('equal-volume extinction error %.4f', ...
+       coarse.ext_error_eqvol));
+% A lossless body scatters all the power it takes from the wave: the scattering integrated
+% over all directions matches the extinction from the forward field.
+src = surface_current_elements(coarse.geom, coarse.I);
+sca = scattering_cross_section(src, coarse.k, 1, [1; 0; 0]);
+assert(abs(sca / coarse.ext - 1) < 0.02, sprintf('scattered / extinct = %.4f', sca / coarse.ext));
+assert(coarse.err_E.rel_rms < 0.1 && coarse.err_H.rel_rms < 0.1, 'RCS cuts');
+
+% Refinement lowers the RCS errors.
+finer = sphere_study('unknowns', 700, 'ntheta', 91);
+assert(finer.err_E.rel_rms + finer.err_H.rel_rms < coarse.err_E.rel_rms + coarse.err_H.rel_rms, ...
+       sprintf('RCS error %.4f at %d unknowns, %.4f at %d', ...
+               finer.err_E.rel_rms + finer.err_H.rel_rms, finer.unknowns, ...
+               coarse.err_E.rel_rms + coarse.err_H.rel_rms, coarse.unknowns));
+assert(abs(finer.ext_error) < abs(coarse.ext_error), 'extinction error falls with refinement');
+
+% SI units on the same mesh: the currents scale, the cross-sections do not.
+si = sphere_study('units', 'si', 'ntheta', 91, 'mesh', {coarse.P, coarse.t});
+expect_close([si.cuts.E, si.cuts.H, si.ext], [coarse.cuts.E, coarse.cuts.H, coarse.ext], 1e-8, ...
+             'SI against normalised units');
