@@ -22,9 +22,13 @@ assert(isequal(m.lines, [2; 3]) && isequal(m.points, 1), 'points and lines');
 % Refused formats and damaged files end with identified errors.
 file = [tempname() '.msh'];
 fid = fopen(file, 'w');
-fprintf(fid, '$MeshFormat\n4.1 0 8\n$EndMeshFormat\n');
+fprintf(fid, '$MeshFormat\n3.0 0 8\n$EndMeshFormat\n');
 fclose(fid);
 expect_error(@() read_msh(file), 'read_msh:format', 'msh22');
+fid = fopen(file, 'w');
+fprintf(fid, '$MeshFormat\n4.1 1 8\n$EndMeshFormat\n');   % binary
+fclose(fid);
+expect_error(@() read_msh(file), 'read_msh:format');
 fid = fopen(file, 'w');
 fprintf(fid, '$MeshFormat\n2.2 0 8\n$EndMeshFormat\n$Nodes\n2\n1 0 0 0\n$EndNodes\n');
 fprintf(fid, '$Elements\n0\n$EndElements\n');
@@ -35,6 +39,11 @@ fprintf(fid, '$MeshFormat\n2.2 0 8\n$EndMeshFormat\n$Nodes\n1\n1 0 0 0\n$EndNode
 fprintf(fid, '$Elements\n1\n1 2 2 0 0 1 1 7\n$EndElements\n');
 fclose(fid);
 expect_error(@() read_msh(file), 'read_msh:node');
+fid = fopen(file, 'w');
+fprintf(fid, '$MeshFormat\n2.2 0 8\n$EndMeshFormat\n$Nodes\n1\n1 0 0 0\n$EndNodes\n');
+fprintf(fid, '$Elements\n2\n1 2 2 0 0 1 1 1\n2 2 2 0\n$EndElements\n');
+fclose(fid);
+expect_error(@() read_msh(file), 'read_msh:elements');
 delete(file);
 expect_error(@() read_msh('/nonexistent/mesh.msh'), 'read_msh:open');
 
@@ -127,6 +136,32 @@ g = surface_record(Ps, ts, 6, 0);
 assert(g.EdgesTotal == 1.5 * size(ts, 2));
 % Every triangle is the plus or the minus triangle of exactly three functions.
 assert(all(accumarray([g.TriP(:); g.TriM(:)], 1) == 3));
+
+% --- The same gmsh mesh written in formats 2.2 and 4.1 reads the same, physical groups
+% included (second-order elements are skipped).
+base = tempname();
+fid = fopen([base '.geo'], 'w');
+fprintf(fid, ['SetFactory("OpenCASCADE");\nSphere(1) = {0, 0, 0, 0.5};\nSphere(2) = {0, 0, 0, 1};\n' ...
+              'BooleanFragments{ Volume{1:2}; Delete; }{ }\nPhysical Volume(7) = {1};\n' ...
+              'Physical Volume(8) = {2};\nPhysical Surface(9) = {2};\n' ...
+              'Mesh.MeshSizeMax = 0.4;\nMesh.MeshSizeMin = 0.4;\n']);
+fclose(fid);
+[status, out] = system(sprintf('gmsh -3 -format msh41 -o %s.41.msh %s.geo 2>&1', base, base));
+assert(status == 0, out);
+[status, out] = system(sprintf('gmsh -3 -format msh22 -o %s.22.msh %s.geo 2>&1', base, base));
+assert(status == 0, out);
+[status, out] = system(sprintf('gmsh -3 -order 2 -format msh41 -o %s.o2.msh %s.geo 2>&1', ...
+                               base, base));
+assert(status == 0, out);
+m41 = read_msh([base '.41.msh']);
+m22 = read_msh([base '.22.msh']);
+mo2 = read_msh([base '.o2.msh']);
+delete([base '.geo'], [base '.41.msh'], [base '.22.msh'], [base '.o2.msh']);
+assert(isequal(m41.node_tags, m22.node_tags) && isequal(m41.P, m22.P), '4.1 nodes');
+assert(isequal(m41.tet, m22.tet) && isequal(m41.tet_phys, m22.tet_phys), '4.1 tetrahedra');
+assert(isequal(m41.tri, m22.tri) && isequal(m41.tri_phys, m22.tri_phys), '4.1 triangles');
+assert(isequal(unique(m41.tet_phys), [7 8]) && all(m41.tri_phys == 9), 'physical groups');
+assert(isempty(mo2.tet) && isempty(mo2.tri), 'second-order elements are skipped');
 
 % --- Two concentric spheres meshed in tetrahedra: the layers fill their shells.
 base = tempname();
