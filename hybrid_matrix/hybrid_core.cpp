@@ -1,0 +1,70 @@
+#include "hybrid_core.hpp"
+
+#include <string>
+
+#include "errors.hpp"
+#include "memory.hpp"
+#include "surface_block.hpp"
+#include "symmetric_solve.hpp"
+
+namespace mom::hybrid {
+
+SystemProblem prepare(double omega_re, double omega_im, const ConstantsRecord& constants,
+                      const SurfaceRecord* surface) {
+  SystemProblem p;
+  p.coefficients = frequency_coefficients(omega_re, omega_im, constants);
+  if (surface != nullptr) {
+    p.surface = prepare_surface(*surface);
+    if (p.surface->Tr != 0 && omega_re == 0.0 && omega_im == 0.0) {
+      fail("badFrequency",
+           "arguments 'omega_re' and 'omega_im' are both zero: the metal surface needs a "
+           "nonzero frequency");
+    }
+  }
+  return p;
+}
+
+SystemMatrix::SystemMatrix(std::size_t n) : n_(n) {
+  const char* what = "the system matrix";
+  const std::size_t count = checked_mul(n, n, what);
+  const std::size_t bytes = checked_mul(count, sizeof(cplx), what);
+  ensure_memory(bytes, what);
+  a_.reset(static_cast<cplx*>(std::calloc(count > 0 ? count : 1, sizeof(cplx))));
+  if (!a_) {
+    throw OutOfMemory("not enough memory for " + std::string(what) + ": " + format_bytes(bytes) +
+                      " requested");
+  }
+  // Touch the pages of the lower triangle once, in address order: the fillers' first writes
+  // come in scattered order, where each page fault costs about twice as much. The pages of the
+  // upper triangle are never touched and stay unmapped zero pages.
+  constexpr std::size_t kPage = 4096 / sizeof(cplx);
+  cplx* a = a_.get();
+  for (std::size_t c = 0; c < n; ++c)
+    for (std::size_t r = c; r < n; r += kPage) a[r + n * c] = cplx(0.0, 0.0);
+}
+
+SystemMatrix assemble(const SystemProblem& problem) {
+  SystemMatrix a(problem.order());
+  if (problem.surface && problem.surface->Tr != 0) {
+    fill_surface_block(a.data(), a.order(), *problem.surface, problem.coefficients);
+  }
+  return a;
+}
+
+ConditionEstimate condition(SystemMatrix& a) {
+  std::vector<double> s = make_buffer<double>(a.order(), "the scale factors");
+  return equilibrated_condition(a.data(), a.order(), s.data());
+}
+
+Solution solve(SystemMatrix& a, std::size_t m, const double* v_re, const double* v_im) {
+  const std::size_t n = a.order();
+  Solution out;
+  const std::size_t values = checked_mul(n, m, "the right-hand sides");
+  out.x = make_buffer<cplx>(values, "the right-hand sides");
+  for (std::size_t q = 0; q < values; ++q) out.x[q] = cplx(v_re[q], v_im ? v_im[q] : 0.0);
+  std::vector<double> s = make_buffer<double>(n, "the scale factors");
+  out.info = equilibrated_solve(a.data(), n, m, out.x.data(), s.data());
+  return out;
+}
+
+}  // namespace mom::hybrid

@@ -1,0 +1,89 @@
+// hybrid_matrix(geom, GEOM, const, omega_re, omega_im, flag[, V[, Termination]]): fills the
+// complex symmetric system matrix of the surface/volume problem at one complex frequency and
+// returns its reciprocal condition estimate (flag 0) or the solutions for the flag columns of V.
+#include <limits>
+#include <string>
+
+#include "host_arrays.hpp"
+#include "hybrid_core.hpp"
+#include "record_reader.hpp"
+
+namespace {
+
+constexpr const char* kUsage =
+    "this function requires at least six inputs: geom, GEOM, const, omega_re, omega_im, flag, "
+    "and (optional) V, Termination";
+
+using namespace mom::hybrid;
+
+// The right-hand sides for `m` columns: at least n·m values (real, or complex).
+host::Matrix right_hand_sides(int nrhs, const mxArray* prhs[], std::size_t n, std::size_t m) {
+  if (nrhs < 7) {
+    mom::fail("missingArgument", "argument 'V' is missing: flag " + std::to_string(m) + " needs " +
+                                     std::to_string(m) + " right-hand side column(s) of " +
+                                     std::to_string(n) + " values");
+  }
+  const host::Matrix v = host::matrix(prhs[6], "argument 'V'");
+  if (n != 0 && m > std::numeric_limits<std::size_t>::max() / n) {
+    mom::fail("badSize", "argument 'V' cannot hold " + std::to_string(m) + " columns of " +
+                             std::to_string(n) + " values");
+  }
+  host::require_values(v, n * m, "argument 'V'");
+  return v;
+}
+
+void warn_singular(mom::lapack_int info, const char* consequence) {
+  host::warning("singular",
+                "the system matrix is singular to working precision (zero pivot "
+                "block at " +
+                    std::to_string(info) + ")" + consequence);
+}
+
+void hybrid_matrix(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+  if (nrhs < 6) host::usage(kUsage);
+
+  const double omega_re = host::scalar(prhs[3], "argument 'omega_re'");
+  const double omega_im = host::scalar(prhs[4], "argument 'omega_im'");
+  const std::int64_t flag = host::integer(prhs[5], "argument 'flag'");
+  const ConstantsRecord constants = read_constants_record(prhs[2]);
+  if (!host::is_empty(prhs[1])) {
+    mom::fail("unsupported",
+              "argument 'GEOM' is not empty: dielectric volumes are not supported yet; pass [] "
+              "for a metal-only problem");
+  }
+  const bool metal = !host::is_empty(prhs[0]);
+  SurfaceRecord surface;
+  if (metal) surface = read_surface_record(prhs[0]);
+
+  const SystemProblem problem = prepare(omega_re, omega_im, constants, metal ? &surface : nullptr);
+  const std::size_t n = problem.order();
+  host::Matrix v;
+  if (flag >= 1) v = right_hand_sides(nrhs, prhs, n, static_cast<std::size_t>(flag));
+
+  SystemMatrix a = assemble(problem);
+
+  if (flag == 0) {
+    host::RealResult out = host::make_real(1, 1);
+    const mom::ConditionEstimate e = condition(a);
+    if (e.info > 0) warn_singular(e.info, "");
+    out.re[0] = e.rcond;
+    host::set_result(plhs, 0, std::move(out.array));
+  } else if (flag >= 1) {
+    const std::size_t m = static_cast<std::size_t>(flag);
+    host::ComplexResult out = host::make_complex(n * m, 1);
+    const Solution s = solve(a, m, v.re, v.im);
+    if (s.info > 0) warn_singular(s.info, "; the solution is not valid");
+    for (std::size_t q = 0; q < n * m; ++q) {
+      out.re[q] = s.x[q].real();
+      out.im[q] = s.x[q].imag();
+    }
+    host::set_result(plhs, 0, std::move(out.array));
+  }
+  // A negative flag: the matrix is filled (and the records checked) but nothing is returned.
+}
+
+}  // namespace
+
+MOM_MEX_ENTRY void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+  host::run("hybrid_matrix", [&] { hybrid_matrix(plhs, nrhs, prhs); });
+}

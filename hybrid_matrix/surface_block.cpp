@@ -1,0 +1,212 @@
+#include "surface_block.hpp"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "errors.hpp"
+#include "kernel_sums.hpp"
+#include "memory.hpp"
+
+namespace mom::hybrid {
+
+namespace {
+
+inline double dot3(const double* u, const double* v) {
+  return u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
+}
+
+// The sums of one triangle pair: S (⟨G⟩) and V[3j + i] (⟨ρ_i·ρ_j·G⟩) for slot i of the first
+// triangle and slot j of the second.
+struct PairTable {
+  double s_re, s_im;
+  double v_re[9], v_im[9];
+};
+
+// The pair table Z[3j + i] = C_As·V[3j + i] + C_phis·S.
+void pair_values(const PairTable& t, const Coefficients& f, cplx out[9]) {
+  const double a = f.C_As.real(), b = f.C_As.imag();
+  const double c = f.C_phis.real(), d = f.C_phis.imag();
+  for (int q = 0; q < 9; ++q) {
+    out[q] = cplx(a * t.v_re[q] - b * t.v_im[q] + c * t.s_re - d * t.s_im,
+                  b * t.v_re[q] + a * t.v_im[q] + d * t.s_re + c * t.s_im);
+  }
+}
+
+// One side of a triangle pair: the edges of a triangle with their slots and signs.
+struct Side {
+  const std::size_t* plus;
+  std::size_t n_plus;
+  const std::size_t* minus;
+  std::size_t n_minus;
+};
+
+Side side_of(const SurfaceMesh& m, std::size_t t) {
+  const TriangleEdges& l = m.lists;
+  return {l.plus_edges.data() + l.plus_start[t], l.plus_start[t + 1] - l.plus_start[t],
+          l.minus_edges.data() + l.minus_start[t], l.minus_start[t + 1] - l.minus_start[t]};
+}
+
+// Adds s_m·s_n·Z[3j + i] for every edge m of P (slot i) and n of Q (slot j) at the
+// lower-triangle position (max(m, n), min(m, n)). For P ≠ Q a combination m = n (the edge that
+// P and Q share) lands twice on the diagonal, once per orientation, which supplies both of its
+// cross terms; for P = Q each unordered combination is added once (only m ≤ n). The two
+// orientations (m ≤ n to (n, m), then n ≤ m to (m, n)) are taken in one pass; they touch
+// different entries except for m = n, which receives its two equal terms one after the other
+// either way.
+void scatter(cplx* z, std::size_t n, const SurfaceMesh& mesh, std::size_t p, std::size_t q,
+             const cplx table[9]) {
+  const Side sp = side_of(mesh, p);
+  const Side sq = side_of(mesh, q);
+  const bool self = (p == q);
+  for (int hp = 0; hp < 2; ++hp) {
+    const std::size_t* me = hp == 0 ? sp.plus : sp.minus;
+    const std::size_t count_p = hp == 0 ? sp.n_plus : sp.n_minus;
+    const std::int64_t* slots_p = hp == 0 ? mesh.slot_p.data() : mesh.slot_m.data();
+    for (std::size_t x = 0; x < count_p; ++x) {
+      const std::size_t em = me[x];
+      const std::size_t i = static_cast<std::size_t>(slots_p[em]);
+      for (int hq = 0; hq < 2; ++hq) {
+        const std::size_t* ne = hq == 0 ? sq.plus : sq.minus;
+        const std::size_t count_q = hq == 0 ? sq.n_plus : sq.n_minus;
+        const std::int64_t* slots_q = hq == 0 ? mesh.slot_p.data() : mesh.slot_m.data();
+        const double sign = (hp == hq) ? 1.0 : -1.0;
+        for (std::size_t y = 0; y < count_q; ++y) {
+          const std::size_t en = ne[y];
+          const cplx w = sign * table[3 * static_cast<std::size_t>(slots_q[en]) + i];
+          if (em <= en) z[en + n * em] += w;
+          if (!self && en <= em) z[em + n * en] += w;
+        }
+      }
+    }
+  }
+}
+
+// Centroid estimate of the pair (p, q): G at the two centroids, V[3j + i] = (ρ_q,j · ρ_p,i)·G.
+void centroid_estimate(const SurfaceMesh& m, std::size_t p, std::size_t q, const Coefficients& f,
+                       PairTable& t) {
+  pointKernel(m.centroid + 3 * p, 3, m.centroid_rho + 9 * p, m.centroid + 3 * q, 3,
+              m.centroid_rho + 9 * q, f.k_re, f.k_im, &t.s_re, &t.s_im, t.v_re, t.v_im);
+}
+
+// Two distinct triangles with the same centroid would put an infinite centroid estimate
+// (e^(−jkR)/R at R = 0) into the matrix and make every result NaN: refuse the mesh instead.
+[[noreturn]] void report_coinciding(const SurfaceMesh& m, std::size_t q) {
+  const double* c = m.centroid;
+  std::size_t p = q + 1;
+  for (; p + 1 < m.Tr; ++p) {
+    const double dx = c[3 * q] - c[3 * p], dy = c[3 * q + 1] - c[3 * p + 1],
+                 dz = c[3 * q + 2] - c[3 * p + 2];
+    if (!(dx * dx + dy * dy + dz * dz > 0.0)) break;
+  }
+  fail("badGeometry", "triangles " + std::to_string(q + 1) + " and " + std::to_string(p + 1) +
+                          " of 'geom' have the same centroid (field 'PointsFC'), or it is not "
+                          "finite: the centroid estimate between them is infinite");
+}
+
+// Phase A: every unordered pair of distinct triangles (p, q), p > q, with p first: G at the two
+// centroids (no guard: distinct triangles have distinct centroids) and
+// V[3j + i] = (ρ_q,j · ρ_p,i)·G, the numbers pointKernel gives, computed in two passes per q.
+// The first pass (distance, damped amplitude, phase) has no calls and vectorises; the second
+// takes cosine and sine, forms the table and scatters it.
+//
+// The second triangle runs in the outer loop: in a mesh whose edges are numbered roughly in
+// triangle order, the entries of one sweep over p then lie down a few columns instead of across
+// them (a new memory page per entry), which made the scatter several times slower. Each entry
+// receives the same few terms as in a p-outer sweep, only summed in another order.
+void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
+  std::vector<double> amplitude = make_buffer<double>(m.Tr, "the centroid sweep");
+  std::vector<double> phase = make_buffer<double>(m.Tr, "the centroid sweep");
+  double* F = amplitude.data();
+  double* arg = phase.data();
+  const double* c = m.centroid;
+  PairTable t;
+  cplx table[9];
+  std::size_t coinciding = 0;
+  for (std::size_t q = 0; q < m.Tr; ++q) {
+    const double cx = c[3 * q], cy = c[3 * q + 1], cz = c[3 * q + 2];
+    for (std::size_t p = q + 1; p < m.Tr; ++p) {
+      const double dx = cx - c[3 * p];
+      const double dy = cy - c[3 * p + 1];
+      const double dz = cz - c[3 * p + 2];
+      const double R = std::sqrt(dx * dx + dy * dy + dz * dz);
+      F[p] = fullKernelAmplitude(R, f.k_im);
+      arg[p] = f.k_re * R;
+      coinciding += (R > 0.0) ? 0 : 1;  // also counts NaN coordinates
+    }
+    if (coinciding != 0) report_coinciding(m, q);
+    const double* rq = m.centroid_rho + 9 * q;
+    for (std::size_t p = q + 1; p < m.Tr; ++p) {
+      const double* rp = m.centroid_rho + 9 * p;
+      t.s_re = std::cos(arg[p]) * F[p];
+      t.s_im = -std::sin(arg[p]) * F[p];
+      for (int j = 0; j < 3; ++j) {
+        for (int i = 0; i < 3; ++i) {
+          const double d = dot3(rq + 3 * j, rp + 3 * i);
+          t.v_re[3 * j + i] = d * t.s_re;
+          t.v_im[3 * j + i] = d * t.s_im;
+        }
+      }
+      pair_values(t, f, table);
+      scatter(z, n, m, p, q, table);
+    }
+  }
+}
+
+// Phase B: the listed near pairs, in list order.
+void near_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
+  const std::size_t grid = checked_mul(m.QM, m.QM, "the near-pair scratch");
+  std::vector<double> scratch_re = make_buffer<double>(grid, "the near-pair scratch");
+  std::vector<double> scratch_im = make_buffer<double>(grid, "the near-pair scratch");
+  PairTable t;
+  PairTable c;
+  cplx table[9];
+  const std::size_t qm = m.QM;
+  for (std::size_t k = 0; k < m.K; ++k) {
+    const std::size_t I = static_cast<std::size_t>(m.near_i[k]);
+    const std::size_t J = static_cast<std::size_t>(m.near_j[k]);
+    smoothPairSums(m.points + 3 * qm * I, qm, m.weights, m.point_rho + 9 * qm * I,
+                   m.points + 3 * qm * J, qm, m.weights, m.point_rho + 9 * qm * J, f.k_re, f.k_im,
+                   &t.s_re, &t.s_im, t.v_re, t.v_im, scratch_re.data(), scratch_im.data());
+    // Static parts, real only. The table is slot-of-I major, V is slot-of-J major.
+    t.s_re += m.near_ss[k];
+    const double* rs = m.near_rs + 9 * k;
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) t.v_re[3 * j + i] += rs[3 * i + j];
+    if (I != J) {
+      // Take back the estimate phase A added for this pair (independent of the order).
+      centroid_estimate(m, I, J, f, c);
+      t.s_re -= c.s_re;
+      t.s_im -= c.s_im;
+      for (int q = 0; q < 9; ++q) {
+        t.v_re[q] -= c.v_re[q];
+        t.v_im[q] -= c.v_im[q];
+      }
+    }
+    pair_values(t, f, table);
+    scatter(z, n, m, I, J, table);
+  }
+}
+
+// Phase C: A(r, c) ← jω·l_r·l_c·A(r, c) on the lower triangle of the surface block.
+void scale_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
+  for (std::size_t c = 0; c < m.Ns; ++c) {
+    cplx* col = z + n * c;
+    const double lc = m.edge_length[c];
+    for (std::size_t r = c; r < m.Ns; ++r) {
+      const double x = m.edge_length[r] * lc * col[r].real();
+      const double y = m.edge_length[r] * lc * col[r].imag();
+      col[r] = cplx(-(y * f.omega_re + x * f.omega_im), x * f.omega_re - y * f.omega_im);
+    }
+  }
+}
+
+}  // namespace
+
+void fill_surface_block(cplx* z, std::size_t n, const SurfaceMesh& mesh, const Coefficients& f) {
+  centroid_phase(z, n, mesh, f);
+  near_phase(z, n, mesh, f);
+  scale_phase(z, n, mesh, f);
+}
+
+}  // namespace mom::hybrid
