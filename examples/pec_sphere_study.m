@@ -55,7 +55,7 @@ xlabel('scattering angle from forward direction [deg]');
 ylabel('bistatic RCS / (\pi a^2) [dB]');
 title(sprintf('PEC sphere, ka = 1, %d RWG unknowns', r.unknowns));
 legend('E-plane, Mie', 'H-plane, Mie', 'E-plane, computed', 'H-plane, computed', ...
-       'location', 'southwest');
+       'location', 'southeast');
 print(fig, '-dpng', '-r100', plot_file);
 close(fig);
 fprintf('\nplot written to %s\n', plot_file);

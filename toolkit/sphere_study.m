@@ -16,7 +16,7 @@
 %     ka           electrical size k * radius (default 1)
 %     unknowns     target number of RWG unknowns (default 1000)
 %     npoints      triangle rule for the near quadrature and the tables (default 6)
-%     near_factor  plate_pairs' near-pair factor (default 4)
+%     near_factor  plate_pairs' near-pair factor (default 9)
 %     units        'normalized' (default) or 'si'; the RCS does not depend on it
 %     ntheta       angles per cut, 0..180 degrees (default 181)
 %     verbose      print each stage as it starts (default false)
@@ -41,7 +41,7 @@
 %
 %   See also SPHERE_SURFACE_MESH, SURFACE_RECORD, HYBRID_MATRIX, EXCITE_PLATES, MIE_SPHERE.
 function result = sphere_study(varargin)
-  opt = struct('radius', 1, 'ka', 1, 'unknowns', 1000, 'npoints', 6, 'near_factor', 4, ...
+  opt = struct('radius', 1, 'ka', 1, 'unknowns', 1000, 'npoints', 6, 'near_factor', 9, ...
                'units', 'normalized', 'ntheta', 181, 'verbose', false, 'mesh', []);
   if nargin == 1 && isstruct(varargin{1})
     given = varargin{1};

@@ -11,8 +11,10 @@
 %                and for the near tables (1, 3, 4, 6, 7 or 13; default 6).
 %   near_factor  plate_pairs' near-pair factor: triangles i and j are near when
 %                |c_i - c_j|^2 < near_factor * r_i * r_j (r = centroid-to-vertex radius).
-%                Default 4. With 0 the near tables are left empty (no singular corrections;
-%                plate_pairs is then not needed).
+%                Default 9: centroids closer than about three radii, which takes in every
+%                edge and vertex neighbour of a regular mesh (4 would leave some vertex
+%                neighbours to the one-point centroid estimate). With 0 the near tables are
+%                left empty (no singular corrections; plate_pairs is then not needed).
 %
 %   One RWG function is attached to every edge shared by exactly two triangles; edges on a
 %   boundary carry none, so open surfaces are accepted. Edges are numbered in ascending order
@@ -28,7 +30,7 @@
 %
 %   Example:
 %     msh = read_msh('sphere.msh');
-%     geom = surface_record(msh.P, msh.tri, 6, 4);
+%     geom = surface_record(msh.P, msh.tri, 6, 9);
 %
 %   See also TRIANGLE_RULE, SURFACE_EDGES, PLATE_PAIRS, HYBRID_MATRIX, EXCITE_PLATES.
 function [geom, seconds] = surface_record(P, t, npoints, near_factor)
@@ -39,7 +41,7 @@ function [geom, seconds] = surface_record(P, t, npoints, near_factor)
     npoints = 6;
   end
   if nargin < 4 || isempty(near_factor)
-    near_factor = 4;
+    near_factor = 9;
   end
   if ~isnumeric(P) || ~isreal(P) || size(P, 1) ~= 3 || ndims(P) ~= 2
     error('surface_record:P', 'surface_record: P must be a real 3 x Np matrix of vertices');

