@@ -76,8 +76,12 @@ function(mom_add_mex name)
   endif()
   if(ARG_HELP)
     get_filename_component(help_name ${ARG_HELP} NAME)
-    add_custom_command(TARGET ${name} POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_HELP}
-              ${ARG_OUTPUT_DIRECTORY}/${help_name})
+    # A build step of its own, so that an edited help file is copied even when the module
+    # itself does not relink.
+    set(help_out ${ARG_OUTPUT_DIRECTORY}/${help_name})
+    add_custom_command(OUTPUT ${help_out}
+      COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_HELP} ${help_out}
+      DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_HELP})
+    add_custom_target(${name}_help ALL DEPENDS ${help_out})
   endif()
 endfunction()

@@ -1,0 +1,36 @@
+// seam_pairs(P, Faces, coeff, weights, order): near-pair table of the faces of a tetrahedral
+// mesh (static scalar integral of 1/R).
+#include <string>
+
+#include "pair_tables.hpp"
+#include "table_gateway.hpp"
+
+namespace {
+
+constexpr const char* kUsage = "qpair.DLL requires 5 inputs: P, Faces, coeff, weights, order";
+
+void seam_pairs(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+  if (nrhs != 5) host::usage(kUsage);
+  mom::tables::SeamInput in;
+  in.points = mom::tables::real_argument(prhs[0], "P");
+  in.faces = mom::tables::real_argument(prhs[1], "Faces");
+  in.coeff = mom::tables::real_argument(prhs[2], "coeff");
+  in.weights = mom::tables::real_argument(prhs[3], "weights");
+  in.k = host::scalar(prhs[4], "argument 'order'");
+
+  const mom::tables::SeamSetup setup = mom::tables::prepare_seam_table(in);
+  host::RealResult ss = host::make_real(1, setup.pairs.size());
+  mom::tables::fill_seam_table(setup, ss.re);
+
+  host::StructResult result({"IS", "JS", "SS"});
+  result.set("IS", mom::tables::pair_index_row(setup.pairs, true));
+  result.set("JS", mom::tables::pair_index_row(setup.pairs, false));
+  result.set("SS", std::move(ss.array));
+  host::set_result(plhs, 0, result.release());
+}
+
+}  // namespace
+
+MOM_MEX_ENTRY void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+  host::run("seam_pairs", [&] { seam_pairs(plhs, nrhs, prhs); });
+}
