@@ -20,13 +20,17 @@
 %     units        'normalized' (default) or 'si'; the RCS does not depend on it
 %     ntheta       angles per cut, 0..180 degrees (default 181)
 %     verbose      print each stage as it starts (default false)
+%     time_fill    also time the fill alone, with a fill-only hybrid_matrix call (negative
+%                  flag), to split the module time into fill and solve (default true)
 %     mesh         {P, t} to use instead of meshing with gmsh
 %
 %   result fields:
 %     unknowns, triangles      problem size
 %     P, t                     the mesh
 %     seconds                  struct of stage times: mesh, record, tables, excitation,
-%                              solve (hybrid_matrix: fill, factorisation and solve), far_field
+%                              fill_solve (the solving hybrid_matrix call: fill,
+%                              factorisation and solve), fill (the fill-only call; NaN when
+%                              not timed), solve (fill_solve - fill), far_field
 %     k, omega, const          wavenumber, angular frequency, constants record
 %     geom, I                  surface record and RWG currents (A), I = j omega x
 %     ext                      extinction cross-section (forward-scattering theorem)
@@ -42,7 +46,8 @@
 %   See also SPHERE_SURFACE_MESH, SURFACE_RECORD, HYBRID_MATRIX, EXCITE_PLATES, MIE_SPHERE.
 function result = sphere_study(varargin)
   opt = struct('radius', 1, 'ka', 1, 'unknowns', 1000, 'npoints', 6, 'near_factor', 9, ...
-               'units', 'normalized', 'ntheta', 181, 'verbose', false, 'mesh', []);
+               'units', 'normalized', 'ntheta', 181, 'verbose', false, 'mesh', [], ...
+               'time_fill', true);
   if nargin == 1 && isstruct(varargin{1})
     given = varargin{1};
     names = fieldnames(given);
@@ -97,10 +102,18 @@ function result = sphere_study(varargin)
   V = excite_plates(geom, plane_wave(geom.PointsFC, k, khat, E0));
   seconds.excitation = toc(clock0);
 
+  seconds.fill = NaN;
+  if opt.time_fill
+    say(opt, 'filling alone, for its time (%d unknowns)', geom.EdgesTotal);
+    clock0 = tic();
+    hybrid_matrix(geom, [], const, omega, 0, -1);
+    seconds.fill = toc(clock0);
+  end
   say(opt, 'filling and solving (%d unknowns)', geom.EdgesTotal);
   clock0 = tic();
   x = hybrid_matrix(geom, [], const, omega, 0, 1, V);
-  seconds.solve = toc(clock0);
+  seconds.fill_solve = toc(clock0);
+  seconds.solve = seconds.fill_solve - seconds.fill;
   % The surface block is j omega times the EFIE matrix: the unknowns are I / (j omega).
   I = 1i * omega * x;
 
