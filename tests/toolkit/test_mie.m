@@ -27,7 +27,8 @@ expect_close(m.back, 9 * pi * a ^ 2 * x ^ 4, 1e-3, 'PEC Rayleigh backscatter');
 e = 4 * (1 + 0.5i);
 K = (e - 1) / (e + 2);
 m = mie_sphere(k, a, 4, 0.5);
-expect_close(m.sca, 8 / 3 * pi * a ^ 2 * x ^ 4 * abs(K) ^ 2, 1e-3, 'dielectric Rayleigh scattering');
+expect_close(m.sca, 8 / 3 * pi * a ^ 2 * x ^ 4 * abs(K) ^ 2, 1e-3, ...
+             'dielectric Rayleigh scattering');
 expect_close(m.abs, 4 * pi * a ^ 2 * x * imag(K), 1e-3, 'dielectric Rayleigh absorption');
 % A Rayleigh dielectric sphere scatters like a dipole: E-plane cos^2, H-plane flat.
 th = linspace(0, pi, 7);

@@ -39,7 +39,7 @@ end
 
 % On a physical triangle the rule integrates a degree-5 polynomial exactly (affine map).
 V = [0.3 2.0 -0.4; 0.1 0.5 1.7; 0 0 0];
-A = 0.5 * abs((V(1, 2) - V(1, 1)) * (V(2, 3) - V(2, 1)) - (V(1, 3) - V(1, 1)) * (V(2, 2) - V(2, 1)));
+A = 0.5 * norm(cross(V(:, 2) - V(:, 1), V(:, 3) - V(:, 1)));
 f = @(p) p(1, :) .^ 3 .* p(2, :) .^ 2 - 2 * p(1, :) .* p(2, :) + 1;
 [c7, w7] = triangle_rule(7);
 [c13, w13] = triangle_rule(13);
