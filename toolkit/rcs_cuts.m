@@ -9,7 +9,9 @@
 %   The E-plane cut holds khat and E0, the H-plane cut khat and khat x E0; in both, the
 %   direction at angle theta is cos(theta) khat + sin(theta) u with u = E0/|E0| (E-plane) or
 %   u = khat x E0/|E0| (H-plane). For a sphere hit along +z with E0 along x, these are the
-%   xz- and yz-planes and theta is the usual polar angle.
+%   xz- and yz-planes and theta is the usual polar angle. For a complex E0 (elliptic
+%   polarisation) the direction of its real part (or of its imaginary part when the real part
+%   vanishes) names the E-plane.
 %
 %   cuts fields: theta, E and H (RCS sigma = 4 pi |F|^2 / |E0|^2, in the square of the
 %   length unit, one value per angle).

@@ -5,7 +5,8 @@
 %   radius  sphere radius (centred at the origin).
 %   'size', h       mesh with element size h.
 %   'unknowns', n   choose the element size so that the closed mesh has about n edges, i.e.
-%                   about n RWG unknowns (within 3 %, after at most five gmsh runs).
+%                   about n RWG unknowns: the size is corrected from the edge count until it
+%                   is within 3 % of n, for at most five gmsh runs (the last mesh is returned).
 %
 %   P  3 x Np vertices, t  3 x Nt triangles with outward normals, h the element size used.
 %   The mesh is checked with check_surface; gmsh's orientation is corrected if it is inward.
