@@ -1,0 +1,41 @@
+% SPHERE_GEO  Write a gmsh geometry (.geo) file of a sphere, or of concentric spheres.
+%   sphere_geo(filename, radius, h)
+%   sphere_geo(filename, [r1 r2 ...], h)
+%
+%   filename  the .geo file to write.
+%   radius    sphere radius; with several ascending radii the spheres are concentric and
+%             split into a core and shells that share their interfaces (conformal meshes).
+%   h         target element size (gmsh MeshSizeMin = MeshSizeMax = h).
+%
+%   The sphere is centred at the origin and built with gmsh's OpenCASCADE kernel. Mesh it
+%   with run_gmsh(filename, 2, ...) for the surface triangles or dimension 3 for tetrahedra.
+%   No physical groups are defined, so gmsh writes every element; the elementary volume
+%   entity i (read_msh's tet_geo) is the layer inside radius i (the core is entity 1).
+%
+%   See also RUN_GMSH, SPHERE_SURFACE_MESH, READ_MSH.
+function sphere_geo(filename, radius, h)
+  if nargin ~= 3 || ~ischar(filename)
+    error('sphere_geo:usage', 'usage: sphere_geo(filename, radius, h)');
+  end
+  if ~isnumeric(radius) || isempty(radius) || ~isreal(radius) || any(~(radius > 0)) ...
+      || any(~isfinite(radius)) || any(diff(radius(:)) <= 0)
+    error('sphere_geo:radius', 'sphere_geo: radius must hold positive ascending values');
+  end
+  if ~isnumeric(h) || ~isscalar(h) || ~(h > 0) || ~isfinite(h)
+    error('sphere_geo:h', 'sphere_geo: h must be a positive element size');
+  end
+  [fid, why] = fopen(filename, 'w');
+  if fid < 0
+    error('sphere_geo:open', 'sphere_geo: cannot write "%s": %s', filename, why);
+  end
+  fprintf(fid, 'SetFactory("OpenCASCADE");\n');
+  n = numel(radius);
+  for i = 1:n
+    fprintf(fid, 'Sphere(%d) = {0, 0, 0, %.17g};\n', i, radius(i));
+  end
+  if n > 1
+    fprintf(fid, 'BooleanFragments{ Volume{1:%d}; Delete; }{ }\n', n);
+  end
+  fprintf(fid, 'Mesh.MeshSizeMin = %.17g;\nMesh.MeshSizeMax = %.17g;\n', h, h);
+  fclose(fid);
+end
