@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake octave liboctave-dev libopenblas-dev liblapack-dev
-          libgtest-dev libgmock-dev libbenchmark-dev gmsh)
+          libgtest-dev libgmock-dev libbenchmark-dev gmsh gnuplot-nox)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
