@@ -97,7 +97,7 @@ assert(abs(Gw.Contrast_real(1) - 1) < 1e-10, 'a relative value in SI units means
 % A PEC core in a coating: the core's surface is the coating's inner boundary, and every
 % metal triangle is paired with the dielectric face it coincides with, at the face's own
 % mean 1/R (seam_pairs of that face alone).
-r = dielectric_sphere_study('core', 0.6, 'ka', 1, 'unknowns', 500, 'ntheta', 3, ...
+r = dielectric_study('core', 0.6, 'ka', 1, 'unknowns', 500, 'ntheta', 3, ...
                             'time_fill', false);
 G = r.GEOM;
 [~, ~, Fs, TETs] = volume_mesh_tables(G.MeshT);

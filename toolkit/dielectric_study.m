@@ -1,7 +1,7 @@
-% DIELECTRIC_SPHERE_STUDY  Plane-wave scattering by a dielectric sphere or a coated PEC sphere.
-%   result = dielectric_sphere_study()
-%   result = dielectric_sphere_study(options)
-%   result = dielectric_sphere_study('name', value, ...)
+% DIELECTRIC_STUDY  Plane-wave scattering by a dielectric sphere or a coated PEC sphere.
+%   result = dielectric_study()
+%   result = dielectric_study(options)
+%   result = dielectric_study('name', value, ...)
 %
 %   Meshes the sphere with gmsh into tetrahedra, builds the volume record (basis, nontrivial
 %   faces, cell_pairs and seam_pairs tables) and, with a metal core, the surface record of the
@@ -50,11 +50,11 @@
 %     ext_error, abs_error (and _eqvol)   relative errors against both
 %     err_E, err_H (and _eqvol)           rcs_error of the cuts
 %
-%   Example:  r = dielectric_sphere_study('tan_delta', 0.5, 'verbose', true);
-%             r = dielectric_sphere_study('core', 0.6, 'ka', 1, 'unknowns', 1300);
+%   Example:  r = dielectric_study('tan_delta', 0.5, 'verbose', true);
+%             r = dielectric_study('core', 0.6, 'ka', 1, 'unknowns', 1300);
 %
 %   See also SPHERE_STUDY, VOLUME_RECORD, COUPLING_TABLES, MIE_SPHERE.
-function result = dielectric_sphere_study(varargin)
+function result = dielectric_study(varargin)
   opt = struct('radius', 1, 'core', 0, 'ka', 0.8, 'eps_r', 4, 'tan_delta', 0, ...
                'unknowns', 1000, 'tet_points', 4, 'face_points', 6, 'near_factor', 9, ...
                'units', 'normalized', 'ntheta', 181, 'verbose', false, 'mesh', [], ...
@@ -66,12 +66,12 @@ function result = dielectric_sphere_study(varargin)
     names = varargin(1:2:end);
     values = varargin(2:2:end);
   else
-    error('dielectric_sphere_study:usage', ['usage: result = dielectric_sphere_study(' ...
+    error('dielectric_study:usage', ['usage: result = dielectric_study(' ...
           'options) or (''name'', value, ...)']);
   end
   for i = 1:numel(names)
     if ~ischar(names{i}) || ~isfield(opt, names{i})
-      error('dielectric_sphere_study:option', 'dielectric_sphere_study: unknown option "%s"', ...
+      error('dielectric_study:option', 'dielectric_study: unknown option "%s"', ...
             num2str(names{i}));
     end
     opt.(names{i}) = values{i};
@@ -79,14 +79,14 @@ function result = dielectric_sphere_study(varargin)
   for need = {'basis', 'cell_pairs', 'seam_pairs', 'cell_plate_pairs', 'plate_pairs', ...
               'hybrid_matrix', 'excite_cells', 'excite_plates'}
     if exist(need{1}) ~= 3
-      error('dielectric_sphere_study:module', ['dielectric_sphere_study: the %s module is ' ...
+      error('dielectric_study:module', ['dielectric_study: the %s module is ' ...
             'not on the path (build the project and add its build/mex folder)'], need{1});
     end
   end
   a = opt.radius;
   coated = opt.core > 0;
   if coated && ~(opt.core < a)
-    error('dielectric_sphere_study:core', 'dielectric_sphere_study: core must be below radius');
+    error('dielectric_study:core', 'dielectric_study: core must be below radius');
   end
   if coated
     radii = [opt.core, a];
@@ -98,9 +98,9 @@ function result = dielectric_sphere_study(varargin)
   E0 = [1; 0; 0];
   theta = linspace(0, pi, opt.ntheta);
 
-  say(opt, 'meshing the sphere (gmsh, about %d unknowns)', opt.unknowns);
   clock0 = tic();
   if isempty(opt.mesh)
+    say(opt, 'meshing the sphere (gmsh, about %d unknowns)', opt.unknowns);
     [P, T, layer] = size_mesh(radii, opt.unknowns);
   else
     [P, T, layer] = opt.mesh{:};
