@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "interrupt.hpp"
 #include "memory.hpp"
 
 namespace host {
@@ -179,13 +180,30 @@ void fill(Failure& f, const char* module, const char* mnemonic, const char* mess
   std::snprintf(f.id, sizeof f.id, "%s:%s", module, mnemonic);
   std::snprintf(f.message, sizeof f.message, "%s", message);
 }
-}  // namespace
 
-bool guarded(const char* module, void (*body)(void*), void* context, Failure& failure) noexcept {
-  g_module = module;
+// Set while the host runs inside the interrupt hook: an exception seen then is the host's own.
+bool g_in_host = false;
+
+void host_interrupt_hook() {
+  g_in_host = true;
+  mexEvalString("");  // delivers a pending interrupt by throwing the host's exception
+  g_in_host = false;
+}
+
+// Installs the interrupt hook for the duration of one call.
+struct InterruptScope {
+  mom::InterruptHook previous;
+  InterruptScope() : previous(mom::set_interrupt_hook(&host_interrupt_hook)) { g_in_host = false; }
+  ~InterruptScope() {
+    mom::set_interrupt_hook(previous);
+    g_in_host = false;
+  }
+};
+
+// Turns the exception in flight into an identifier and a message.
+void classify(Failure& failure, const char* module) noexcept {
   try {
-    body(context);
-    return true;
+    throw;
   } catch (const mom::Error& e) {
     fill(failure, module, e.mnemonic().c_str(), e.what());
   } catch (const std::bad_alloc&) {
@@ -193,8 +211,27 @@ bool guarded(const char* module, void (*body)(void*), void* context, Failure& fa
   } catch (const std::exception& e) {
     fill(failure, module, "internal", e.what());
   } catch (...) {
-    // The host's own exceptions (an interrupt, a failed host allocation) end up here.
-    fill(failure, module, "interrupted", "the call was interrupted by the host");
+    // Other host exceptions (a failed host allocation) end up here.
+    fill(failure, module, "hostError", "the call was ended by the host");
+  }
+}
+
+}  // namespace
+
+bool guarded(const char* module, void (*body)(void*), void* context, Failure& failure) noexcept {
+  g_module = module;
+  failure.host_exception = nullptr;
+  InterruptScope interrupt_scope;
+  try {
+    body(context);
+    return true;
+  } catch (...) {
+    if (g_in_host) {
+      // The host's own exception, thrown to deliver an interrupt: passed on unchanged.
+      failure.host_exception = std::current_exception();
+      return false;
+    }
+    classify(failure, module);
   }
   return false;
 }

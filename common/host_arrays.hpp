@@ -8,6 +8,9 @@
 //     host::run("dense_system", [&] { ... });
 //   }
 //
+// Long loops in the cores call mom::poll_interrupt() (common/interrupt.hpp); inside host::run
+// that lets a pending Ctrl-C end the call the way the host ends any interrupted command.
+//
 // Any mom::Error thrown inside becomes the host error "<module>:<mnemonic>" with its message;
 // std::bad_alloc becomes "<module>:outOfMemory". No exception ever escapes into the host (that
 // would abort the whole session), and the host's error exit is raised only after every C++
@@ -21,6 +24,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -139,6 +143,8 @@ namespace detail {
 struct Failure {
   char id[128];
   char message[2048];
+  // The host's own exception (a Ctrl-C delivered through the interrupt hook), passed on as is.
+  std::exception_ptr host_exception;
 };
 // Runs body inside try/catch; fills `failure` and returns false when it threw.
 bool guarded(const char* module, void (*body)(void*), void* context, Failure& failure) noexcept;
@@ -150,7 +156,10 @@ void run(const char* module, Body&& body) {
   using Callable = std::remove_reference_t<Body>;
   detail::Failure failure;
   auto call = [](void* context) { (*static_cast<Callable*>(context))(); };
-  if (!detail::guarded(module, call, static_cast<void*>(&body), failure)) detail::raise(failure);
+  if (!detail::guarded(module, call, static_cast<void*>(&body), failure)) {
+    if (failure.host_exception) std::rethrow_exception(failure.host_exception);
+    detail::raise(failure);
+  }
 }
 
 }  // namespace host

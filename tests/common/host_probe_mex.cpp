@@ -7,12 +7,25 @@
 //   host_probe(6)         issues the warning probe... and returns 1
 //   host_probe(7, x)      integer(x)
 //   host_probe(8, rec)    field_matrix(rec, 'M') needing at least 3 x 2, returns its size
+//   host_probe(9)         sends itself SIGINT, then polls for up to 60 s; returns 0 if never interrupted
+//   host_probe(10)        number of live working objects of action 9 (0 after an interrupt)
+#include <chrono>
+#include <csignal>
+#include <unistd.h>
 #include <new>
 #include <stdexcept>
+#include <thread>
 
 #include "host_arrays.hpp"
+#include "interrupt.hpp"
 
 namespace {
+
+int g_live = 0;
+struct Working {
+  Working() { ++g_live; }
+  ~Working() { --g_live; }
+};
 
 void probe(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   if (nrhs < 1) host::usage("host_probe needs an action");
@@ -63,6 +76,19 @@ void probe(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
       host::set_result(plhs, 0, std::move(out.array));
       break;
     }
+    case 9: {
+      Working w;
+      kill(getpid(), SIGINT);  // process-directed, as a Ctrl-C at the terminal is
+      for (int i = 0; i < 600; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        mom::poll_interrupt();
+      }
+      host::set_result(plhs, 0, host::make_scalar(0));
+      break;
+    }
+    case 10:
+      host::set_result(plhs, 0, host::make_scalar(g_live));
+      break;
     default:
       mom::fail("badAction", "unknown action");
   }
