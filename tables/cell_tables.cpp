@@ -72,13 +72,8 @@ void fill_cell_table(const CellSetup& setup, double* ss) {
   }
 }
 
-CellTable cell_table(const CellInput& in) {
-  const CellSetup setup = prepare_cell_table(in);
-  CellTable out;
-  out.ss = make_buffer<double>(setup.pairs.size(), "the pair table");
-  fill_cell_table(setup, out.ss.data());
-  out.pairs = setup.pairs;
-  return out;
+ScalarTable cell_table(const CellInput& in) {
+  return scalar_table(prepare_cell_table(in), fill_cell_table);
 }
 
 // --- Triangle–tetrahedron table ---------------------------------------------------------------

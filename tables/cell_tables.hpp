@@ -63,12 +63,7 @@ struct CellSetup {
 CellSetup prepare_cell_table(const CellInput& in);
 // SS of every near pair, in pair order; the caller provides pairs.size() doubles.
 void fill_cell_table(const CellSetup& setup, double* ss);
-
-struct CellTable {
-  std::vector<NearPair> pairs;
-  std::vector<double> ss;
-};
-CellTable cell_table(const CellInput& in);
+ScalarTable cell_table(const CellInput& in);
 
 // --- Triangle–tetrahedron table ---------------------------------------------------------------
 

@@ -208,13 +208,8 @@ void fill_seam_table(const SeamSetup& setup, double* ss) {
   }
 }
 
-SeamTable seam_table(const SeamInput& in) {
-  const SeamSetup setup = prepare_seam_table(in);
-  SeamTable out;
-  out.ss = make_buffer<double>(setup.pairs.size(), "the pair table");
-  fill_seam_table(setup, out.ss.data());
-  out.pairs = setup.pairs;
-  return out;
+ScalarTable seam_table(const SeamInput& in) {
+  return scalar_table(prepare_seam_table(in), fill_seam_table);
 }
 
 }  // namespace mom::tables

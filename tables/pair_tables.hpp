@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "elements.hpp"
+#include "memory.hpp"
 #include "near_pairs.hpp"
 #include "triangle_potential.hpp"
 
@@ -41,6 +42,12 @@ struct TriangleRule {
             c[0] * w[0].y + c[1] * w[1].y + c[2] * w[2].y,
             c[0] * w[0].z + c[1] * w[1].z + c[2] * w[2].z};
   }
+};
+
+// The pairs and values of a table with one value per pair (SS), for host-free callers.
+struct ScalarTable {
+  std::vector<NearPair> pairs;
+  std::vector<double> ss;
 };
 
 // --- Metal triangle table -------------------------------------------------------------------
@@ -106,12 +113,7 @@ struct SeamSetup {
 // numbers, coeff rows and face areas.
 SeamSetup prepare_seam_table(const SeamInput& in);
 void fill_seam_table(const SeamSetup& setup, double* ss);
-
-struct SeamTable {
-  std::vector<NearPair> pairs;
-  std::vector<double> ss;
-};
-SeamTable seam_table(const SeamInput& in);
+ScalarTable seam_table(const SeamInput& in);
 
 // --- Pieces shared by the table fills --------------------------------------------------------
 
@@ -124,6 +126,16 @@ void require_rows(const Table& t, std::size_t rows, const char* what);
 // weights; `count` is the column count of coeff.
 TriangleRule make_triangle_rule(const Table& coeff, const double* weights,
                                 std::size_t weight_count);
+
+// The whole table of a prepared setup whose `fill` writes one value per pair.
+template <class Setup>
+ScalarTable scalar_table(const Setup& setup, void (*fill)(const Setup&, double*)) {
+  ScalarTable out;
+  out.ss = make_buffer<double>(setup.pairs.size(), "the pair table");
+  fill(setup, out.ss.data());
+  out.pairs = setup.pairs;
+  return out;
+}
 
 // SS of one triangle pair (source s by the area rule), scalar form only.
 double triangle_pair_scalar(const TriangleSet& triangles, const TriangleRule& rule, std::uint32_t i,
