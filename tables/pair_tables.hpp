@@ -117,11 +117,6 @@ ScalarTable seam_table(const SeamInput& in);
 
 // --- Pieces shared by the table fills --------------------------------------------------------
 
-// "R x C", the shape of a table in messages.
-std::string shape_of(const Table& t);
-// Ends the call ("badSize", naming `what`) when a table with columns has fewer than `rows` rows.
-void require_rows(const Table& t, std::size_t rows, const char* what);
-
 // Checks a rule's shape: coeff with at least 3 rows (when it has columns) and at least `count`
 // weights; `count` is the column count of coeff.
 TriangleRule make_triangle_rule(const Table& coeff, const double* weights,
