@@ -30,19 +30,22 @@
 
 namespace mom::tables {
 
-// A quadrature rule on triangles: column q of `coeff` holds (c1, c2, c3), the point
-// c1 V1 + c2 V2 + c3 V3, with weight weights[q]; q = 0 … count−1.
-struct TriangleRule {
+// A quadrature rule on simplices of N vertices (triangles, tetrahedra): column q of `coeff`
+// holds (c1, …, cN), the point c1 V1 + … + cN VN, with weight weights[q]; q = 0 … count−1.
+template <int N>
+struct SimplexRule {
   Table coeff;
   const double* weights = nullptr;
   std::size_t count = 0;
-  Vec3 point(std::size_t q, const Vec3 w[3]) const {
+  Vec3 point(std::size_t q, const Vec3 v[N]) const {
     const double* c = coeff.data + coeff.rows * q;
-    return {c[0] * w[0].x + c[1] * w[1].x + c[2] * w[2].x,
-            c[0] * w[0].y + c[1] * w[1].y + c[2] * w[2].y,
-            c[0] * w[0].z + c[1] * w[1].z + c[2] * w[2].z};
+    Vec3 p = c[0] * v[0];
+    for (int a = 1; a < N; ++a) p += c[a] * v[a];
+    return p;
   }
 };
+using TriangleRule = SimplexRule<3>;
+using TetraRule = SimplexRule<4>;
 
 // The pairs and values of a table with one value per pair (SS), for host-free callers.
 struct ScalarTable {
