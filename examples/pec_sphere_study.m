@@ -42,45 +42,5 @@ fprintf('E-plane                   %-10.4f %-8.3f %-8.3f | %.4f\n', r.err_E.rel_
 fprintf('H-plane                   %-10.4f %-8.3f %-8.3f | %.4f\n', r.err_H.rel_rms, ...
         r.err_H.rms_db, r.err_H.max_db, r.err_H_eqvol.rel_rms);
 
-deg = r.cuts.theta * 180 / pi;
-[folder, name] = fileparts(plot_file);
-csv_file = fullfile(folder, [name '.csv']);
-fid = fopen(csv_file, 'w');
-if fid < 0
-  error('cannot write %s', csv_file);
-end
-fprintf(fid, 'theta_deg,rcs_E,rcs_H,mie_E,mie_H\n');
-fprintf(fid, '%.2f,%.8e,%.8e,%.8e,%.8e\n', [deg; r.cuts.E; r.cuts.H; r.mie.E; r.mie.H]);
-fclose(fid);
-fprintf('\ncuts written to %s\n', csv_file);
-
-% Plot both cuts in dB of pi a^2 against Mie.
-if exist('OCTAVE_VERSION', 'builtin')
-  warning('off', 'Octave:gnuplot-graphics');
-end
-db = @(s) 10 * log10(s / pia2);
-every = 1:5:numel(deg);
-if exist(plot_file, 'file')
-  delete(plot_file);
-end
-try
-  fig = figure('visible', 'off');
-  plot(deg, db(r.mie.E), 'b-', deg, db(r.mie.H), 'r-', ...
-       deg(every), db(r.cuts.E(every)), 'bo', deg(every), db(r.cuts.H(every)), 'rs');
-  grid on;
-  xlim([0 180]);
-  xlabel('scattering angle from forward direction [deg]');
-  ylabel('bistatic RCS / (\pi a^2) [dB]');
-  title(sprintf('PEC sphere, ka = 1, %d RWG unknowns', r.unknowns));
-  legend('E-plane, Mie', 'H-plane, Mie', 'E-plane, computed', 'H-plane, computed', ...
-         'location', 'southeast');
-  print(fig, '-dpng', '-r100', plot_file);
-  close(fig);
-  if ~exist(plot_file, 'file')
-    error('the graphics toolkit wrote no file');
-  end
-  fprintf('plot written to %s\n', plot_file);
-catch err
-  fprintf(['no plot written (%s); without a display Octave plots through gnuplot ' ...
-           '(Debian package gnuplot-nox)\n'], err.message);
-end
+fprintf('\n');
+plot_rcs_cuts(plot_file, {r}, {sprintf('PEC sphere, ka = 1, %d RWG unknowns', r.unknowns)}, pia2);

@@ -1,7 +1,5 @@
 // cell_pairs(P, T, coeffT, weightsT, Radius): near-pair table of a tetrahedral mesh (mean of the
 // static kernel 1/R over each pair of near tetrahedra).
-#include <string>
-
 #include "cell_tables.hpp"
 #include "table_gateway.hpp"
 
@@ -19,14 +17,7 @@ void cell_pairs(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   in.k = host::scalar(prhs[4], "argument 'Radius'");
 
   const mom::tables::CellSetup setup = mom::tables::prepare_cell_table(in);
-  host::RealResult ss = host::make_real(1, setup.pairs.size());
-  mom::tables::fill_cell_table(setup, ss.re);
-
-  host::StructResult result({"IS", "JS", "SS"});
-  result.set("IS", mom::tables::pair_index_row(setup.pairs, true));
-  result.set("JS", mom::tables::pair_index_row(setup.pairs, false));
-  result.set("SS", std::move(ss.array));
-  host::set_result(plhs, 0, result.release());
+  host::set_result(plhs, 0, mom::tables::scalar_pair_record(setup, mom::tables::fill_cell_table));
 }
 
 }  // namespace

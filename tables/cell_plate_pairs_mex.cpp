@@ -1,7 +1,5 @@
 // cell_plate_pairs(Pt, PT, t, T, coeff, weights, order): near-pair table between the triangles of
 // a metal surface and the tetrahedra of a dielectric mesh (vertex moments of the static kernel).
-#include <string>
-
 #include "cell_tables.hpp"
 #include "table_gateway.hpp"
 
@@ -28,8 +26,7 @@ void cell_plate_pairs(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   mom::tables::fill_cell_plate_table(setup, rs.re);
 
   host::StructResult result({"IS", "JS", "RS"});
-  result.set("IS", mom::tables::pair_index_row(setup.pairs, true));
-  result.set("JS", mom::tables::pair_index_row(setup.pairs, false));
+  mom::tables::set_pair_indices(result, setup.pairs);
   result.set("RS", std::move(rs.array));
   host::set_result(plhs, 0, result.release());
 }

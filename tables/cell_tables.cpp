@@ -9,10 +9,6 @@ namespace mom::tables {
 
 namespace {
 
-inline void tetra_vertices(const TetraSet& tets, std::uint32_t t, Vec3 v[4]) {
-  for (int m = 0; m < 4; ++m) v[m] = tets.vertex(t, m);
-}
-
 // Nq is the number of values of the weight vector (a row or a column); coeffT needs at least 4
 // rows and Nq columns.
 TetraRule make_tetra_rule(const Table& coeff, const Table& weights) {
@@ -57,12 +53,12 @@ void fill_cell_table(const CellSetup& setup, double* ss) {
     const NearPair pr = setup.pairs[p];
     if (p == 0 || pr.i != closed_index) {
       Vec3 v[4];
-      tetra_vertices(tets, pr.i, v);
+      tets.vertices(pr.i, v);
       closed = make_tetra_frame(v[0], v[1], v[2], v[3]);
       closed_index = pr.i;
     }
     Vec3 v[4];
-    tetra_vertices(tets, pr.j, v);
+    tets.vertices(pr.j, v);
     double q_sum = 0.0;
     for (std::size_t q = 0; q < rule.count; ++q) {
       Vec3 r = rule.point(q, v);
@@ -72,13 +68,8 @@ void fill_cell_table(const CellSetup& setup, double* ss) {
   }
 }
 
-CellTable cell_table(const CellInput& in) {
-  const CellSetup setup = prepare_cell_table(in);
-  CellTable out;
-  out.ss = make_buffer<double>(setup.pairs.size(), "the pair table");
-  fill_cell_table(setup, out.ss.data());
-  out.pairs = setup.pairs;
-  return out;
+ScalarTable cell_table(const CellInput& in) {
+  return scalar_table(prepare_cell_table(in), fill_cell_table);
 }
 
 // --- Triangle–tetrahedron table ---------------------------------------------------------------
@@ -103,8 +94,8 @@ void fill_cell_plate_table(const CellPlateSetup& setup, double* rs) {
   for (std::size_t p = 0; p < setup.pairs.size(); ++p) {
     const NearPair pr = setup.pairs[p];
     Vec3 W[3], v[4];
-    for (int b = 0; b < 3; ++b) W[b] = setup.triangles.vertex(pr.i, b);
-    tetra_vertices(tets, pr.j, v);
+    setup.triangles.vertices(pr.i, W);
+    tets.vertices(pr.j, v);
     const TetraFrame closed = make_tetra_frame(v[0], v[1], v[2], v[3]);
     Vec3 n[3] = {};
     for (std::size_t q = 0; q < rule.count; ++q) {

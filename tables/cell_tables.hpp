@@ -28,20 +28,6 @@
 
 namespace mom::tables {
 
-// A quadrature rule in tetrahedra: column q of `coeff` holds (c1, c2, c3, c4), the point
-// c1 V1 + c2 V2 + c3 V3 + c4 V4, with weight weights[q]; q = 0 … count−1.
-struct TetraRule {
-  Table coeff;
-  const double* weights = nullptr;
-  std::size_t count = 0;
-  Vec3 point(std::size_t q, const Vec3 v[4]) const {
-    const double* c = coeff.data + coeff.rows * q;
-    return {c[0] * v[0].x + c[1] * v[1].x + c[2] * v[2].x + c[3] * v[3].x,
-            c[0] * v[0].y + c[1] * v[1].y + c[2] * v[2].y + c[3] * v[3].y,
-            c[0] * v[0].z + c[1] * v[1].z + c[2] * v[2].z + c[3] * v[3].z};
-  }
-};
-
 // --- Tetrahedron table ------------------------------------------------------------------------
 
 // P (3 × Np), T (4 × NT or taller: vertex numbers), coeffT (4 × at least Nq), weightsT (a row or
@@ -63,12 +49,7 @@ struct CellSetup {
 CellSetup prepare_cell_table(const CellInput& in);
 // SS of every near pair, in pair order; the caller provides pairs.size() doubles.
 void fill_cell_table(const CellSetup& setup, double* ss);
-
-struct CellTable {
-  std::vector<NearPair> pairs;
-  std::vector<double> ss;
-};
-CellTable cell_table(const CellInput& in);
+ScalarTable cell_table(const CellInput& in);
 
 // --- Triangle–tetrahedron table ---------------------------------------------------------------
 

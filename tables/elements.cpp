@@ -10,17 +10,24 @@
 
 namespace mom::tables {
 
+std::string shape_of(const Table& t) {
+  return std::to_string(t.rows) + " x " + std::to_string(t.cols);
+}
+
+void require_rows(const Table& t, std::size_t rows, const std::string& what) {
+  if (t.cols > 0 && t.rows < rows) {
+    fail("badSize",
+         what + " is " + shape_of(t) + ", at least " + std::to_string(rows) + " rows needed");
+  }
+}
+
 std::vector<std::uint32_t> read_vertex_numbers(const Table& elements, std::size_t per_element,
                                                std::size_t vertex_count, const std::string& what) {
   if (vertex_count > UINT32_MAX) {
     fail("tooLarge",
          what + ": " + std::to_string(vertex_count) + " vertices exceed the supported 4294967295");
   }
-  if (elements.cols > 0 && elements.rows < per_element) {
-    fail("badSize", what + " is " + std::to_string(elements.rows) + " x " +
-                        std::to_string(elements.cols) + ", at least " +
-                        std::to_string(per_element) + " rows needed");
-  }
+  require_rows(elements, per_element, what);
   std::vector<std::uint32_t> out = make_buffer<std::uint32_t>(
       checked_mul(per_element, elements.cols, what.c_str()), what.c_str());
   for (std::size_t e = 0; e < elements.cols; ++e) {

@@ -20,6 +20,11 @@ struct Table {
   double at(std::size_t row, std::size_t col) const { return data[row + rows * col]; }
 };
 
+// "R x C", the shape of a table in messages.
+std::string shape_of(const Table& t);
+// Ends the call ("badSize", naming `what`) when a table with columns has fewer than `rows` rows.
+void require_rows(const Table& t, std::size_t rows, const std::string& what);
+
 // Vertex numbers of an element table: rows 0 … per_element−1 of every column, 1-based doubles
 // truncated toward zero, returned 0-based (per_element values per element, element-major). A value
 // outside 1 … vertex_count (NaN included) ends the call with a message naming `what`, the row and
@@ -40,6 +45,9 @@ class TriangleSet {
   std::size_t size() const { return area_.size(); }
   Vec3 vertex(std::size_t t, int a) const {
     return column(points_.data, points_.rows, vertices_[3 * t + a]);
+  }
+  void vertices(std::size_t t, Vec3 v[3]) const {
+    for (int a = 0; a < 3; ++a) v[a] = vertex(t, a);
   }
   Vec3 centroid(std::size_t t) const { return column(centroid_.data(), 3, t); }
   double area(std::size_t t) const { return area_[t]; }
@@ -65,6 +73,9 @@ class TetraSet {
   std::size_t size() const { return volume_.size(); }
   Vec3 vertex(std::size_t t, int m) const {
     return column(points_.data, points_.rows, vertices_[4 * t + m]);
+  }
+  void vertices(std::size_t t, Vec3 v[4]) const {
+    for (int m = 0; m < 4; ++m) v[m] = vertex(t, m);
   }
   double volume(std::size_t t) const { return volume_[t]; }
   ElementBalls balls() const { return {centroid_.data(), radius_.data(), size()}; }

@@ -19,16 +19,12 @@ inline Roles roles(const TriangleSet& tris, std::uint32_t i, std::uint32_t j) {
   return {sj ? j : i, sj ? i : j, sj};
 }
 
-inline void vertices(const TriangleSet& tris, std::uint32_t t, Vec3 v[3]) {
-  for (int a = 0; a < 3; ++a) v[a] = tris.vertex(t, a);
-}
-
 void plate_pair_values(const TriangleSet& tris, const TriangleRule& rule, std::uint32_t i,
                        std::uint32_t j, double& ss, double* rs) {
   const Roles ro = roles(tris, i, j);
   Vec3 U[3], W[3];
-  vertices(tris, ro.source, U);
-  vertices(tris, ro.observer, W);
+  tris.vertices(ro.source, U);
+  tris.vertices(ro.observer, W);
   const TriangleFrame source = make_triangle_frame(U[0], U[1], U[2]);
   const Vec3 n = source.face.n;
 
@@ -60,17 +56,6 @@ void plate_pair_values(const TriangleSet& tris, const TriangleRule& rule, std::u
 
 }  // namespace
 
-std::string shape_of(const Table& t) {
-  return std::to_string(t.rows) + " x " + std::to_string(t.cols);
-}
-
-void require_rows(const Table& t, std::size_t rows, const char* what) {
-  if (t.cols > 0 && t.rows < rows) {
-    fail("badSize", std::string(what) + " is " + shape_of(t) + ", at least " +
-                        std::to_string(rows) + " rows needed");
-  }
-}
-
 TriangleRule make_triangle_rule(const Table& coeff, const double* weights,
                                 std::size_t weight_count) {
   require_rows(coeff, 3, "argument 'coeff'");
@@ -86,8 +71,8 @@ double triangle_pair_scalar(const TriangleSet& tris, const TriangleRule& rule, s
                             std::uint32_t j) {
   const Roles ro = roles(tris, i, j);
   Vec3 U[3], W[3];
-  vertices(tris, ro.source, U);
-  vertices(tris, ro.observer, W);
+  tris.vertices(ro.source, U);
+  tris.vertices(ro.observer, W);
   const TriangleFrame source = make_triangle_frame(U[0], U[1], U[2]);
   double q_sum = 0.0;
   for (std::size_t q = 0; q < rule.count; ++q) {
@@ -208,13 +193,8 @@ void fill_seam_table(const SeamSetup& setup, double* ss) {
   }
 }
 
-SeamTable seam_table(const SeamInput& in) {
-  const SeamSetup setup = prepare_seam_table(in);
-  SeamTable out;
-  out.ss = make_buffer<double>(setup.pairs.size(), "the pair table");
-  fill_seam_table(setup, out.ss.data());
-  out.pairs = setup.pairs;
-  return out;
+ScalarTable seam_table(const SeamInput& in) {
+  return scalar_table(prepare_seam_table(in), fill_seam_table);
 }
 
 }  // namespace mom::tables

@@ -24,23 +24,33 @@
 #include <vector>
 
 #include "elements.hpp"
+#include "memory.hpp"
 #include "near_pairs.hpp"
 #include "triangle_potential.hpp"
 
 namespace mom::tables {
 
-// A quadrature rule on triangles: column q of `coeff` holds (c1, c2, c3), the point
-// c1 V1 + c2 V2 + c3 V3, with weight weights[q]; q = 0 … count−1.
-struct TriangleRule {
+// A quadrature rule on simplices of N vertices (triangles, tetrahedra): column q of `coeff`
+// holds (c1, …, cN), the point c1 V1 + … + cN VN, with weight weights[q]; q = 0 … count−1.
+template <int N>
+struct SimplexRule {
   Table coeff;
   const double* weights = nullptr;
   std::size_t count = 0;
-  Vec3 point(std::size_t q, const Vec3 w[3]) const {
+  Vec3 point(std::size_t q, const Vec3 v[N]) const {
     const double* c = coeff.data + coeff.rows * q;
-    return {c[0] * w[0].x + c[1] * w[1].x + c[2] * w[2].x,
-            c[0] * w[0].y + c[1] * w[1].y + c[2] * w[2].y,
-            c[0] * w[0].z + c[1] * w[1].z + c[2] * w[2].z};
+    Vec3 p = c[0] * v[0];
+    for (int a = 1; a < N; ++a) p += c[a] * v[a];
+    return p;
   }
+};
+using TriangleRule = SimplexRule<3>;
+using TetraRule = SimplexRule<4>;
+
+// The pairs and values of a table with one value per pair (SS), for host-free callers.
+struct ScalarTable {
+  std::vector<NearPair> pairs;
+  std::vector<double> ss;
 };
 
 // --- Metal triangle table -------------------------------------------------------------------
@@ -106,24 +116,24 @@ struct SeamSetup {
 // numbers, coeff rows and face areas.
 SeamSetup prepare_seam_table(const SeamInput& in);
 void fill_seam_table(const SeamSetup& setup, double* ss);
-
-struct SeamTable {
-  std::vector<NearPair> pairs;
-  std::vector<double> ss;
-};
-SeamTable seam_table(const SeamInput& in);
+ScalarTable seam_table(const SeamInput& in);
 
 // --- Pieces shared by the table fills --------------------------------------------------------
-
-// "R x C", the shape of a table in messages.
-std::string shape_of(const Table& t);
-// Ends the call ("badSize", naming `what`) when a table with columns has fewer than `rows` rows.
-void require_rows(const Table& t, std::size_t rows, const char* what);
 
 // Checks a rule's shape: coeff with at least 3 rows (when it has columns) and at least `count`
 // weights; `count` is the column count of coeff.
 TriangleRule make_triangle_rule(const Table& coeff, const double* weights,
                                 std::size_t weight_count);
+
+// The whole table of a prepared setup whose `fill` writes one value per pair.
+template <class Setup>
+ScalarTable scalar_table(const Setup& setup, void (*fill)(const Setup&, double*)) {
+  ScalarTable out;
+  out.ss = make_buffer<double>(setup.pairs.size(), "the pair table");
+  fill(setup, out.ss.data());
+  out.pairs = setup.pairs;
+  return out;
+}
 
 // SS of one triangle pair (source s by the area rule), scalar form only.
 double triangle_pair_scalar(const TriangleSet& triangles, const TriangleRule& rule, std::uint32_t i,

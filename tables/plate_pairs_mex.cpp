@@ -1,7 +1,6 @@
 // plate_pairs(P, t, coeff, weights, order): near-pair table of a metal triangle mesh (static
 // scalar and vertex-moment integrals of 1/R), with the triangle areas and centroids.
 #include <cstring>
-#include <string>
 
 #include "pair_tables.hpp"
 #include "table_gateway.hpp"
@@ -36,8 +35,7 @@ void plate_pairs(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   }
 
   host::StructResult result({"IS", "JS", "SS", "RS", "AreaF", "PointsFC"});
-  result.set("IS", mom::tables::pair_index_row(setup.pairs, true));
-  result.set("JS", mom::tables::pair_index_row(setup.pairs, false));
+  mom::tables::set_pair_indices(result, setup.pairs);
   result.set("SS", std::move(ss.array));
   result.set("RS", std::move(rs.array));
   result.set("AreaF", std::move(area.array));

@@ -1,7 +1,5 @@
 // seam_pairs(P, Faces, coeff, weights, order): near-pair table of the faces of a tetrahedral
 // mesh (static scalar integral of 1/R).
-#include <string>
-
 #include "pair_tables.hpp"
 #include "table_gateway.hpp"
 
@@ -19,14 +17,7 @@ void seam_pairs(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   in.k = host::scalar(prhs[4], "argument 'order'");
 
   const mom::tables::SeamSetup setup = mom::tables::prepare_seam_table(in);
-  host::RealResult ss = host::make_real(1, setup.pairs.size());
-  mom::tables::fill_seam_table(setup, ss.re);
-
-  host::StructResult result({"IS", "JS", "SS"});
-  result.set("IS", mom::tables::pair_index_row(setup.pairs, true));
-  result.set("JS", mom::tables::pair_index_row(setup.pairs, false));
-  result.set("SS", std::move(ss.array));
-  host::set_result(plhs, 0, result.release());
+  host::set_result(plhs, 0, mom::tables::scalar_pair_record(setup, mom::tables::fill_seam_table));
 }
 
 }  // namespace

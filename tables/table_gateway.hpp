@@ -26,4 +26,21 @@ inline host::Array pair_index_row(const std::vector<NearPair>& pairs, bool outer
   return std::move(r.array);
 }
 
+// Sets the fields IS and JS of a table record: the outer and inner element numbers.
+inline void set_pair_indices(host::StructResult& result, const std::vector<NearPair>& pairs) {
+  result.set("IS", pair_index_row(pairs, true));
+  result.set("JS", pair_index_row(pairs, false));
+}
+
+// The record {IS, JS, SS} of a table with one value per pair, the values written by `fill`.
+template <class Setup>
+host::Array scalar_pair_record(const Setup& setup, void (*fill)(const Setup&, double*)) {
+  host::RealResult ss = host::make_real(1, setup.pairs.size());
+  fill(setup, ss.re);
+  host::StructResult result({"IS", "JS", "SS"});
+  set_pair_indices(result, setup.pairs);
+  result.set("SS", std::move(ss.array));
+  return result.release();
+}
+
 }  // namespace mom::tables

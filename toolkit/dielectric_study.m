@@ -59,30 +59,9 @@ function result = dielectric_study(varargin)
                'unknowns', 1000, 'tet_points', 4, 'face_points', 6, 'near_factor', 9, ...
                'units', 'normalized', 'ntheta', 181, 'verbose', false, 'mesh', [], ...
                'time_fill', true);
-  if nargin == 1 && isstruct(varargin{1})
-    names = fieldnames(varargin{1});
-    values = struct2cell(varargin{1});
-  elseif mod(nargin, 2) == 0
-    names = varargin(1:2:end);
-    values = varargin(2:2:end);
-  else
-    error('dielectric_study:usage', ['usage: result = dielectric_study(' ...
-          'options) or (''name'', value, ...)']);
-  end
-  for i = 1:numel(names)
-    if ~ischar(names{i}) || ~isfield(opt, names{i})
-      error('dielectric_study:option', 'dielectric_study: unknown option "%s"', ...
-            num2str(names{i}));
-    end
-    opt.(names{i}) = values{i};
-  end
-  for need = {'basis', 'cell_pairs', 'seam_pairs', 'cell_plate_pairs', 'plate_pairs', ...
-              'hybrid_matrix', 'excite_cells', 'excite_plates'}
-    if exist(need{1}) ~= 3
-      error('dielectric_study:module', ['dielectric_study: the %s module is ' ...
-            'not on the path (build the project and add its build/mex folder)'], need{1});
-    end
-  end
+  opt = study_options('dielectric_study', opt, varargin, ...
+                      {'basis', 'cell_pairs', 'seam_pairs', 'cell_plate_pairs', 'plate_pairs', ...
+                       'hybrid_matrix', 'excite_cells', 'excite_plates'});
   a = opt.radius;
   coated = opt.core > 0;
   if coated && ~(opt.core < a)
@@ -100,7 +79,7 @@ function result = dielectric_study(varargin)
 
   clock0 = tic();
   if isempty(opt.mesh)
-    say(opt, 'meshing the sphere (gmsh, about %d unknowns)', opt.unknowns);
+    study_say(opt, 'meshing the sphere (gmsh, about %d unknowns)', opt.unknowns);
     [P, T, layer] = size_mesh(radii, opt.unknowns);
   else
     [P, T, layer] = opt.mesh{:};
@@ -115,14 +94,14 @@ function result = dielectric_study(varargin)
   const.Epsilon_r = repmat(const.Epsilon_r, 1, nt);
   const.tan_delta = repmat(const.tan_delta, 1, nt);
 
-  say(opt, 'volume record and near tables (%d tetrahedra)', nt);
+  study_say(opt, 'volume record and near tables (%d tetrahedra)', nt);
   [GEOM, s] = volume_record(P, Td, const, opt.tet_points, opt.face_points, opt.near_factor);
   seconds.record = s.record;
   seconds.tables = s.tables;
   geom = [];
   ns = 0;
   if coated
-    say(opt, 'surface record and coupling tables (%d metal triangles)', size(t, 2));
+    study_say(opt, 'surface record and coupling tables (%d metal triangles)', size(t, 2));
     [geom, s] = surface_record(Pt, t, opt.face_points, opt.near_factor);
     [GEOM, sc] = coupling_tables(GEOM, Pt, t, opt.face_points, opt.near_factor);
     seconds.record = seconds.record + s.record;
@@ -141,19 +120,8 @@ function result = dielectric_study(varargin)
   end
   seconds.excitation = toc(clock0);
 
-  seconds.fill = NaN;
   n = ns + GEOM.EdgesTotal;
-  if opt.time_fill
-    say(opt, 'filling alone, for its time (%d unknowns)', n);
-    clock0 = tic();
-    hybrid_matrix(geom, GEOM, const, omega, 0, -1);
-    seconds.fill = toc(clock0);
-  end
-  say(opt, 'filling and solving (%d unknowns)', n);
-  clock0 = tic();
-  x = hybrid_matrix(geom, GEOM, const, omega, 0, 1, V);
-  seconds.fill_solve = toc(clock0);
-  seconds.solve = seconds.fill_solve - seconds.fill;
+  [x, seconds] = study_solve(opt, seconds, n, geom, GEOM, const, omega, V);
 
   clock0 = tic();
   src = volume_current_elements(GEOM, x(ns + 1:end), omega);
@@ -267,11 +235,7 @@ function [Td, Pt, t] = split_mesh(P, T, layer, radii)
   normal = cross(P(:, t(2, :)) - P(:, t(1, :)), P(:, t(3, :)) - P(:, t(1, :)), 1);
   flip = sum(normal .* c, 1) < 0;
   t([2 3], flip) = t([3 2], flip);
-  used = unique(t(:))';
-  renumber = zeros(1, size(P, 2));
-  renumber(used) = 1:numel(used);
-  Pt = P(:, used);
-  t = renumber(t);
+  [Pt, t] = compact_vertices(P, t);
 end
 
 function e = relative_error(value, reference, scale)
@@ -279,14 +243,5 @@ function e = relative_error(value, reference, scale)
     e = value / reference - 1;
   else
     e = NaN;
-  end
-end
-
-function say(opt, varargin)
-  if opt.verbose
-    fprintf('  ... %s\n', sprintf(varargin{:}));
-    if exist('OCTAVE_VERSION', 'builtin')
-      fflush(stdout);
-    end
   end
 end

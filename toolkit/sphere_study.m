@@ -48,28 +48,8 @@ function result = sphere_study(varargin)
   opt = struct('radius', 1, 'ka', 1, 'unknowns', 1000, 'npoints', 6, 'near_factor', 9, ...
                'units', 'normalized', 'ntheta', 181, 'verbose', false, 'mesh', [], ...
                'time_fill', true);
-  if nargin == 1 && isstruct(varargin{1})
-    given = varargin{1};
-    names = fieldnames(given);
-    values = struct2cell(given);
-  elseif mod(nargin, 2) == 0
-    names = varargin(1:2:end);
-    values = varargin(2:2:end);
-  else
-    error('sphere_study:usage', 'usage: result = sphere_study(options) or (''name'', value, ...)');
-  end
-  for i = 1:numel(names)
-    if ~ischar(names{i}) || ~isfield(opt, names{i})
-      error('sphere_study:option', 'sphere_study: unknown option "%s"', num2str(names{i}));
-    end
-    opt.(names{i}) = values{i};
-  end
-  for need = {'plate_pairs', 'hybrid_matrix', 'excite_plates'}
-    if exist(need{1}) ~= 3
-      error('sphere_study:module', ['sphere_study: the %s module is not on the path ' ...
-            '(build the project and add its build/mex folder)'], need{1});
-    end
-  end
+  opt = study_options('sphere_study', opt, varargin, ...
+                      {'plate_pairs', 'hybrid_matrix', 'excite_plates'});
 
   a = opt.radius;
   k = opt.ka / a;
@@ -80,7 +60,7 @@ function result = sphere_study(varargin)
   E0 = [1; 0; 0];
   theta = linspace(0, pi, opt.ntheta);
 
-  say(opt, 'meshing the sphere (gmsh, about %d unknowns)', opt.unknowns);
+  study_say(opt, 'meshing the sphere (gmsh, about %d unknowns)', opt.unknowns);
   clock0 = tic();
   if isempty(opt.mesh)
     [P, t] = sphere_surface_mesh(a, 'unknowns', opt.unknowns);
@@ -93,7 +73,7 @@ function result = sphere_study(varargin)
   end
   seconds.mesh = toc(clock0);
 
-  say(opt, 'surface record and near tables (%d triangles)', size(t, 2));
+  study_say(opt, 'surface record and near tables (%d triangles)', size(t, 2));
   [geom, s] = surface_record(P, t, opt.npoints, opt.near_factor);
   seconds.record = s.record;
   seconds.tables = s.tables;
@@ -102,18 +82,7 @@ function result = sphere_study(varargin)
   V = excite_plates(geom, plane_wave(geom.PointsFC, k, khat, E0));
   seconds.excitation = toc(clock0);
 
-  seconds.fill = NaN;
-  if opt.time_fill
-    say(opt, 'filling alone, for its time (%d unknowns)', geom.EdgesTotal);
-    clock0 = tic();
-    hybrid_matrix(geom, [], const, omega, 0, -1);
-    seconds.fill = toc(clock0);
-  end
-  say(opt, 'filling and solving (%d unknowns)', geom.EdgesTotal);
-  clock0 = tic();
-  x = hybrid_matrix(geom, [], const, omega, 0, 1, V);
-  seconds.fill_solve = toc(clock0);
-  seconds.solve = seconds.fill_solve - seconds.fill;
+  [x, seconds] = study_solve(opt, seconds, geom.EdgesTotal, geom, [], const, omega, V);
   % The surface block is j omega times the EFIE matrix: the unknowns are I / (j omega).
   I = 1i * omega * x;
 
@@ -148,13 +117,4 @@ function result = sphere_study(varargin)
   result.err_H = rcs_error(cuts.H, mie.H);
   result.err_E_eqvol = rcs_error(cuts.E, mie_eq.E);
   result.err_H_eqvol = rcs_error(cuts.H, mie_eq.H);
-end
-
-function say(opt, varargin)
-  if opt.verbose
-    fprintf('  ... %s\n', sprintf(varargin{:}));
-    if exist('OCTAVE_VERSION', 'builtin')
-      fflush(stdout);
-    end
-  end
 end

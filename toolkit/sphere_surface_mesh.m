@@ -46,19 +46,8 @@ function [P, t, h] = sphere_surface_mesh(radius, mode, value)
 end
 
 function [P, t] = mesh_once(radius, h)
-  base = tempname();
-  geo = [base '.geo'];
-  msh = [base '.msh'];
-  cleanup = onCleanup(@() delete_files({geo, msh}));
-  sphere_geo(geo, radius, h);
-  run_gmsh(geo, 2, msh);
-  m = read_msh(msh);
-  % Keep only the vertices the triangles use.
-  used = unique(m.tri(:))';
-  renumber = zeros(1, size(m.P, 2));
-  renumber(used) = 1:numel(used);
-  P = m.P(:, used);
-  t = renumber(m.tri);
+  m = gmsh_sphere(radius, h, 2);
+  [P, t] = compact_vertices(m.P, m.tri);
   [ok, info] = check_surface(P, t);
   if ~ok && info.closed && info.oriented && ~info.outward
     t = t([1 3 2], :);
@@ -67,13 +56,5 @@ function [P, t] = mesh_once(radius, h)
   if ~ok
     error('sphere_surface_mesh:mesh', 'sphere_surface_mesh: gmsh produced a bad surface: %s', ...
           info.message);
-  end
-end
-
-function delete_files(files)
-  for i = 1:numel(files)
-    if exist(files{i}, 'file') == 2
-      delete(files{i});
-    end
   end
 end

@@ -16,13 +16,7 @@ function [P, T, layer] = sphere_volume_mesh(radii, h)
   if nargin ~= 2
     error('sphere_volume_mesh:usage', 'usage: [P, T, layer] = sphere_volume_mesh(radii, h)');
   end
-  base = tempname();
-  geo = [base '.geo'];
-  msh = [base '.msh'];
-  cleanup = onCleanup(@() delete_files({geo, msh}));
-  sphere_geo(geo, radii, h);
-  run_gmsh(geo, 3, msh);
-  m = read_msh(msh);
+  m = gmsh_sphere(radii, h, 3);
   if isempty(m.tet)
     error('sphere_volume_mesh:mesh', 'sphere_volume_mesh: gmsh produced no tetrahedra');
   end
@@ -34,11 +28,7 @@ function [P, T, layer] = sphere_volume_mesh(radii, h)
     error('sphere_volume_mesh:mesh', 'sphere_volume_mesh: %d volumes meshed for %d layers', ...
           max(layer), numel(radii));
   end
-  used = unique(m.tet(:))';
-  renumber = zeros(1, size(m.P, 2));
-  renumber(used) = 1:numel(used);
-  P = m.P(:, used);
-  T = renumber(m.tet);
+  [P, T] = compact_vertices(m.P, m.tet);
   % Check the layer numbering by the centroid radii: the median centroid of layer i lies
   % between radii(i-1) and radii(i) (single tetrahedra at a faceted interface may not).
   c = reshape(sum(reshape(P(:, T), 3, 4, []), 2) / 4, 3, []);
@@ -49,14 +39,6 @@ function [P, T, layer] = sphere_volume_mesh(radii, h)
     if ~(m < radii(i) && m > inner(i))
       error('sphere_volume_mesh:layers', ...
             'sphere_volume_mesh: gmsh volume %d does not match layer %d', i, i);
-    end
-  end
-end
-
-function delete_files(files)
-  for i = 1:numel(files)
-    if exist(files{i}, 'file') == 2
-      delete(files{i});
     end
   end
 end

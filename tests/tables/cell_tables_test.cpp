@@ -31,7 +31,7 @@ const Tet kTets[3] = {{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0.1, 0.2, 1}}},
                       {{{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {0.4, 0.3, -0.6}}},  // shares a face
                       {{{2.5, 0.3, 0.2}, {3.1, 0.2, 0.4}, {2.7, 1.0, 0.3}, {2.8, 0.5, 1.1}}}};
 
-mom::tables::CellTable cell_table(const Tet* tets, int n, const reference::Rule& rule) {
+mom::tables::ScalarTable cell_table(const Tet* tets, int n, const reference::Rule& rule) {
   Mesh m;
   for (int k = 0; k < n; ++k) m.add(tets[k].v);
   return mom::tables::cell_table({m.points(),

@@ -1,0 +1,19 @@
+% Fills and solves a study's system with hybrid_matrix (surface record geom, volume record
+% GEOM, either [] when absent) for the excitation V, timing the call into seconds.fill_solve.
+% With opt.time_fill a fill-only call is timed first (seconds.fill, else NaN), so that
+% seconds.solve = fill_solve - fill is the factorisation and solve alone. n is the unknown
+% count the stage lines show.
+function [x, seconds] = study_solve(opt, seconds, n, geom, GEOM, const, omega, V)
+  seconds.fill = NaN;
+  if opt.time_fill
+    study_say(opt, 'filling alone, for its time (%d unknowns)', n);
+    clock0 = tic();
+    hybrid_matrix(geom, GEOM, const, omega, 0, -1);
+    seconds.fill = toc(clock0);
+  end
+  study_say(opt, 'filling and solving (%d unknowns)', n);
+  clock0 = tic();
+  x = hybrid_matrix(geom, GEOM, const, omega, 0, 1, V);
+  seconds.fill_solve = toc(clock0);
+  seconds.solve = seconds.fill_solve - seconds.fill;
+end
