@@ -3,6 +3,7 @@
 #include <string>
 
 #include "errors.hpp"
+#include "interrupt.hpp"
 #include "memory.hpp"
 
 namespace mom::tables {
@@ -50,6 +51,7 @@ void fill_cell_table(const CellSetup& setup, double* ss) {
   TetraFrame closed{};
   std::uint32_t closed_index = 0;
   for (std::size_t p = 0; p < setup.pairs.size(); ++p) {
+    if (p % kPollEvery == 0) poll_interrupt();
     const NearPair pr = setup.pairs[p];
     if (p == 0 || pr.i != closed_index) {
       Vec3 v[4];
@@ -92,6 +94,7 @@ void fill_cell_plate_table(const CellPlateSetup& setup, double* rs) {
   const TetraSet& tets = setup.tetrahedra;
   const TriangleRule& rule = setup.rule;
   for (std::size_t p = 0; p < setup.pairs.size(); ++p) {
+    if (p % kPollEvery == 0) poll_interrupt();
     const NearPair pr = setup.pairs[p];
     Vec3 W[3], v[4];
     setup.triangles.vertices(pr.i, W);

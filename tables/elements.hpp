@@ -12,6 +12,10 @@
 
 namespace mom::tables {
 
+// Table fills look for a pending interrupt once per this many pairs (well under a millisecond
+// of work), so the clock is read rarely enough to cost nothing measurable.
+inline constexpr std::size_t kPollEvery = 256;
+
 // A column-major table of doubles as the host passes it. A view; not owned.
 struct Table {
   const double* data = nullptr;

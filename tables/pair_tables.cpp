@@ -3,6 +3,7 @@
 #include <string>
 
 #include "errors.hpp"
+#include "interrupt.hpp"
 #include "memory.hpp"
 
 namespace mom::tables {
@@ -137,6 +138,7 @@ PlateSetup prepare_plate_table(const PlateInput& in) {
 void fill_plate_table(const PlateSetup& setup, double* ss, double* rs) {
   const std::size_t m = setup.pairs.size();
   for (std::size_t p = 0; p < m; ++p) {
+    if (p % kPollEvery == 0) poll_interrupt();
     plate_pair_values(setup.triangles, setup.rule, setup.pairs[p].i, setup.pairs[p].j, ss[p],
                       rs + 9 * p);
   }
@@ -189,6 +191,7 @@ SeamSetup prepare_seam_table(const SeamInput& in) {
 
 void fill_seam_table(const SeamSetup& setup, double* ss) {
   for (std::size_t p = 0; p < setup.pairs.size(); ++p) {
+    if (p % kPollEvery == 0) poll_interrupt();
     ss[p] = triangle_pair_scalar(setup.faces, setup.rule, setup.pairs[p].i, setup.pairs[p].j);
   }
 }
