@@ -1,9 +1,13 @@
 #include "surface_block.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "column_split.hpp"
 #include "errors.hpp"
 #include "kernel_sums.hpp"
 #include "memory.hpp"
@@ -48,14 +52,14 @@ Side side_of(const SurfaceMesh& m, std::size_t t) {
 }
 
 // Adds s_m·s_n·Z[3j + i] for every edge m of P (slot i) and n of Q (slot j) at the
-// lower-triangle position (max(m, n), min(m, n)). For P ≠ Q a combination m = n (the edge that
-// P and Q share) lands twice on the diagonal, once per orientation, which supplies both of its
-// cross terms; for P = Q each unordered combination is added once (only m ≤ n). The two
-// orientations (m ≤ n to (n, m), then n ≤ m to (m, n)) are taken in one pass; they touch
-// different entries except for m = n, which receives its two equal terms one after the other
-// either way.
+// lower-triangle position (max(m, n), min(m, n)), when the owner holds its column min(m, n). For
+// P ≠ Q a combination m = n (the edge that P and Q share) lands twice on the diagonal, once per
+// orientation, which supplies both of its cross terms; for P = Q each unordered combination is
+// added once (only m ≤ n). The two orientations (m ≤ n to (n, m), then n ≤ m to (m, n)) are
+// taken in one pass; they touch different entries except for m = n, which receives its two
+// equal terms one after the other either way.
 void scatter(cplx* z, std::size_t n, const SurfaceMesh& mesh, std::size_t p, std::size_t q,
-             const cplx table[9]) {
+             const cplx table[9], const ColumnOwner& owner = ColumnOwner{}) {
   const Side sp = side_of(mesh, p);
   const Side sq = side_of(mesh, q);
   const bool self = (p == q);
@@ -73,6 +77,7 @@ void scatter(cplx* z, std::size_t n, const SurfaceMesh& mesh, std::size_t p, std
         const double sign = (hp == hq) ? 1.0 : -1.0;
         for (std::size_t y = 0; y < count_q; ++y) {
           const std::size_t en = ne[y];
+          if (!owner.owns(static_cast<std::int64_t>(em < en ? em : en))) continue;
           const cplx w = sign * table[3 * static_cast<std::size_t>(slots_q[en]) + i];
           if (em <= en) z[en + n * em] += w;
           if (!self && en <= em) z[em + n * en] += w;
@@ -104,6 +109,26 @@ void centroid_estimate(const SurfaceMesh& m, std::size_t p, std::size_t q, const
                           "finite: the centroid estimate between them is infinite");
 }
 
+// The smallest and largest edge of every triangle (both lists are in ascending order).
+ElementSpans edge_spans(const SurfaceMesh& m) {
+  const TriangleEdges& l = m.lists;
+  return ElementSpans(
+      m.Tr,
+      [&l](std::size_t t, std::int64_t& lo, std::int64_t& hi) {
+        lo = std::numeric_limits<std::int64_t>::max();
+        hi = -1;
+        if (l.plus_start[t + 1] != l.plus_start[t]) {
+          lo = static_cast<std::int64_t>(l.plus_edges[l.plus_start[t]]);
+          hi = static_cast<std::int64_t>(l.plus_edges[l.plus_start[t + 1] - 1]);
+        }
+        if (l.minus_start[t + 1] != l.minus_start[t]) {
+          lo = std::min(lo, static_cast<std::int64_t>(l.minus_edges[l.minus_start[t]]));
+          hi = std::max(hi, static_cast<std::int64_t>(l.minus_edges[l.minus_start[t + 1] - 1]));
+        }
+      },
+      "the centroid sweep");
+}
+
 // Phase A: every unordered pair of distinct triangles (p, q), p > q, with p first: G at the two
 // centroids (no guard: distinct triangles have distinct centroids) and
 // V[3j + i] = (ρ_q,j · ρ_p,i)·G, the numbers pointKernel gives, computed in two passes per q.
@@ -114,43 +139,63 @@ void centroid_estimate(const SurfaceMesh& m, std::size_t p, std::size_t q, const
 // triangle order, the entries of one sweep over p then lie down a few columns instead of across
 // them (a new memory page per entry), which made the scatter several times slower. Each entry
 // receives the same few terms as in a p-outer sweep, only summed in another order.
+//
+// The sweep runs on two threads split by columns. Every row q is checked for coinciding
+// centroids by at least one thread (the first takes the rows no thread writes from); each
+// thread stops at its first bad row, so the smallest of those is the first bad row overall.
 void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
-  std::vector<double> amplitude = make_buffer<double>(m.Tr, "the centroid sweep");
-  std::vector<double> phase = make_buffer<double>(m.Tr, "the centroid sweep");
-  double* F = amplitude.data();
-  double* arg = phase.data();
-  const double* c = m.centroid;
-  PairTable t;
-  cplx table[9];
-  std::size_t coinciding = 0;
-  for (std::size_t q = 0; q < m.Tr; ++q) {
-    const double cx = c[3 * q], cy = c[3 * q + 1], cz = c[3 * q + 2];
-    for (std::size_t p = q + 1; p < m.Tr; ++p) {
-      const double dx = cx - c[3 * p];
-      const double dy = cy - c[3 * p + 1];
-      const double dz = cz - c[3 * p + 2];
-      const double R = std::sqrt(dx * dx + dy * dy + dz * dz);
-      F[p] = fullKernelAmplitude(R, f.k_im);
-      arg[p] = f.k_re * R;
-      coinciding += (R > 0.0) ? 0 : 1;  // also counts NaN coordinates
-    }
-    if (coinciding != 0) report_coinciding(m, q);
-    const double* rq = m.centroid_rho + 9 * q;
-    for (std::size_t p = q + 1; p < m.Tr; ++p) {
-      const double* rp = m.centroid_rho + 9 * p;
-      t.s_re = std::cos(arg[p]) * F[p];
-      t.s_im = -std::sin(arg[p]) * F[p];
-      for (int j = 0; j < 3; ++j) {
-        for (int i = 0; i < 3; ++i) {
-          const double d = dot3(rq + 3 * j, rp + 3 * i);
-          t.v_re[3 * j + i] = d * t.s_re;
-          t.v_im[3 * j + i] = d * t.s_im;
-        }
+  const ElementSpans spans = edge_spans(m);
+  std::size_t bad_row[2] = {m.Tr, m.Tr};
+  on_column_split(spans, m.Tr, [&](const ColumnOwner& owner, int thread) {
+    std::vector<double> amplitude = make_buffer<double>(m.Tr, "the centroid sweep");
+    std::vector<double> phase = make_buffer<double>(m.Tr, "the centroid sweep");
+    std::vector<double> sine = make_buffer<double>(m.Tr, "the centroid sweep");
+    std::vector<double> cosine = make_buffer<double>(m.Tr, "the centroid sweep");
+    double* F = amplitude.data();
+    double* arg = phase.data();
+    const double* c = m.centroid;
+    PairTable t;
+    cplx table[9];
+    for (std::size_t q = 0; q < m.Tr; ++q) {
+      const bool writes = spans.row_reaches(q, owner);
+      if (!writes && !(thread == 0 && !spans.row_reaches(q, ColumnOwner{}))) continue;
+      const double cx = c[3 * q], cy = c[3 * q + 1], cz = c[3 * q + 2];
+      std::size_t coinciding = 0;
+      for (std::size_t p = q + 1; p < m.Tr; ++p) {
+        const double dx = cx - c[3 * p];
+        const double dy = cy - c[3 * p + 1];
+        const double dz = cz - c[3 * p + 2];
+        const double R = std::sqrt(dx * dx + dy * dy + dz * dz);
+        F[p] = fullKernelAmplitude(R, f.k_im);
+        arg[p] = f.k_re * R;
+        coinciding += (R > 0.0) ? 0 : 1;  // also counts NaN coordinates
       }
-      pair_values(t, f, table);
-      scatter(z, n, m, p, q, table);
+      if (coinciding != 0) {
+        bad_row[thread] = q;
+        return;
+      }
+      if (!writes) continue;
+      sinCos(arg + q + 1, m.Tr - q - 1, sine.data() + q + 1, cosine.data() + q + 1);
+      const double* rq = m.centroid_rho + 9 * q;
+      for (std::size_t p = q + 1; p < m.Tr; ++p) {
+        if (!spans.pair_reaches(p, q, owner)) continue;
+        const double* rp = m.centroid_rho + 9 * p;
+        t.s_re = cosine[p] * F[p];
+        t.s_im = -sine[p] * F[p];
+        for (int j = 0; j < 3; ++j) {
+          for (int i = 0; i < 3; ++i) {
+            const double d = dot3(rq + 3 * j, rp + 3 * i);
+            t.v_re[3 * j + i] = d * t.s_re;
+            t.v_im[3 * j + i] = d * t.s_im;
+          }
+        }
+        pair_values(t, f, table);
+        scatter(z, n, m, p, q, table, owner);
+      }
     }
-  }
+  });
+  const std::size_t bad = std::min(bad_row[0], bad_row[1]);
+  if (bad != m.Tr) report_coinciding(m, bad);
 }
 
 // Phase B: the listed near pairs, in list order.

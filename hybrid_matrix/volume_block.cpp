@@ -1,9 +1,13 @@
 #include "volume_block.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "block_arith.hpp"
+#include "column_split.hpp"
 #include "kernel_sums.hpp"
 #include "memory.hpp"
 
@@ -29,6 +33,11 @@ class Folder {
     cplx* entry = a >= b ? &column_b[a] : &column_a[b];
     *entry += v;
     if (a == b) *entry += v;
+  }
+  // The pair fold of a sweep thread: only into the columns it owns.
+  static void pair(cplx* column_a, cplx* column_b, std::int64_t a, std::int64_t b, cplx v,
+                   const ColumnOwner& owner) {
+    if (owner.owns(a >= b ? b : a)) pair(column_a, column_b, a, b, v);
   }
   // Both functions from one element: every ordered pair of its functions is visited, so only
   // the orientation with b ≥ a is taken and each unordered pair lands once.
@@ -63,6 +72,22 @@ cplx contrast_product(const VolumeMesh& m, std::size_t t, std::size_t u) {
               (a * m.contrast_im[u] + b * m.contrast_re[u]) * m.volume[u]);
 }
 
+// The smallest and largest volume unknown of every element (count[e] slots of unknown[6e …]).
+ElementSpans unknown_spans(std::size_t elements, const std::vector<std::int64_t>& unknown,
+                           const std::vector<int>& count, const char* what) {
+  return ElementSpans(
+      elements,
+      [&](std::size_t e, std::int64_t& lo, std::int64_t& hi) {
+        lo = std::numeric_limits<std::int64_t>::max();
+        hi = -1;
+        for (int k = 0; k < count[e]; ++k) {
+          lo = std::min(lo, unknown[kSlots * e + k]);
+          hi = std::max(hi, unknown[kSlots * e + k]);
+        }
+      },
+      what);
+}
+
 cplx face_coefficient(const VolumeMesh& m, std::size_t f, std::size_t k) {
   return cplx(m.diff_re[kSlots * f + k], m.diff_im[kSlots * f + k]);
 }
@@ -78,39 +103,42 @@ cplx face_coefficient(const VolumeMesh& m, std::size_t f, std::size_t k) {
 // passes: the distances of all n > m, then one cosine and one sine per pair and the function
 // loop.
 void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
-  SweepDistances distances(m.F, "the face sweep");
   // C_phi·D_n,i of every face and slot, formed once.
   std::vector<cplx> scaled =
       make_buffer<cplx>(checked_mul(kSlots, m.F, "the face sweep"), "the face sweep");
   for (std::size_t fn = 0; fn < m.F; ++fn)
     for (int i = 0; i < m.face_count[fn]; ++i)
       scaled[kSlots * fn + i] = mul(f.C_phi, face_coefficient(m, fn, i));
-  for (std::size_t fm = 0; fm < m.F; ++fm) {
-    const int cm = m.face_count[fm];
-    if (cm == 0) continue;
-    distances.from(m.center_f + 3 * fm, m.center_f, fm + 1, m.F, f.k_im);
-    const std::int64_t* am = &m.face_unknown[kSlots * fm];
-    cplx* column_m[kSlots];
-    cplx dm[kSlots];
-    for (int l = 0; l < cm; ++l) {
-      column_m[l] = z.column(am[l]);
-      dm[l] = face_coefficient(m, fm, l);
-    }
-    for (std::size_t fn = fm + 1; fn < m.F; ++fn) {
-      const int cn = m.face_count[fn];
-      if (cn == 0 || distances.coinciding(fn)) continue;
-      const cplx g = distances.kernel(fn, f.k_re);
-      const std::int64_t* an = &m.face_unknown[kSlots * fn];
-      for (int i = 0; i < cn; ++i) {
-        const std::int64_t a = an[i];
-        cplx* column_a = z.column(a);
-        const cplx cd = scaled[kSlots * fn + i];
-        for (int l = 0; l < cm; ++l) {
-          Folder::pair(column_a, column_m[l], a, am[l], -mul(mul(cd, dm[l]), g));
+  const ElementSpans spans = unknown_spans(m.F, m.face_unknown, m.face_count, "the face sweep");
+  on_column_split(spans, m.F, [&](const ColumnOwner& owner, int) {
+    SweepDistances distances(m.F, "the face sweep");
+    for (std::size_t fm = 0; fm < m.F; ++fm) {
+      const int cm = m.face_count[fm];
+      if (cm == 0 || !spans.row_reaches(fm, owner)) continue;
+      distances.from(m.center_f + 3 * fm, m.center_f, fm + 1, m.F, f.k_re, f.k_im);
+      const std::int64_t* am = &m.face_unknown[kSlots * fm];
+      cplx* column_m[kSlots];
+      cplx dm[kSlots];
+      for (int l = 0; l < cm; ++l) {
+        column_m[l] = z.column(am[l]);
+        dm[l] = face_coefficient(m, fm, l);
+      }
+      for (std::size_t fn = fm + 1; fn < m.F; ++fn) {
+        const int cn = m.face_count[fn];
+        if (cn == 0 || distances.coinciding(fn) || !spans.pair_reaches(fn, fm, owner)) continue;
+        const cplx g = distances.kernel(fn);
+        const std::int64_t* an = &m.face_unknown[kSlots * fn];
+        for (int i = 0; i < cn; ++i) {
+          const std::int64_t a = an[i];
+          cplx* column_a = z.column(a);
+          const cplx cd = scaled[kSlots * fn + i];
+          for (int l = 0; l < cm; ++l) {
+            Folder::pair(column_a, column_m[l], a, am[l], -mul(mul(cd, dm[l]), g), owner);
+          }
         }
       }
     }
-  }
+  });
 }
 
 // Listed face pairs: the pair sum of the smoothed kernel plus the static ⟨1/R⟩, the centroid
@@ -166,40 +194,44 @@ void material_term(const Folder& z, const VolumeMesh& m) {
 // face sweep, the tetrahedron u with the smaller number runs in the outer loop and each inner
 // sweep takes two passes.
 void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
-  SweepDistances distances(m.Nt, "the tetrahedron sweep");
-  for (std::size_t u = 0; u < m.Nt; ++u) {
-    const int cu = m.tet_count[u];
-    if (cu == 0) continue;
-    distances.from(m.center_t + 3 * u, m.center_t, u + 1, m.Nt, f.k_im);
-    const std::int64_t* au = &m.tet_unknown[kSlots * u];
-    const double* bu = m.basis + 18 * u;
-    // The vectors of u with their components apart, so that the dot products of one function
-    // of t with all functions of u vectorise.
-    cplx* column_u[kSlots];
-    double ux[kSlots], uy[kSlots], uz[kSlots];
-    for (int l = 0; l < cu; ++l) {
-      column_u[l] = z.column(au[l]);
-      ux[l] = bu[3 * l];
-      uy[l] = bu[3 * l + 1];
-      uz[l] = bu[3 * l + 2];
-    }
-    for (std::size_t t = u + 1; t < m.Nt; ++t) {
-      const int ct = m.tet_count[t];
-      if (ct == 0 || distances.coinciding(t)) continue;
-      const cplx w = mul(mul(distances.kernel(t, f.k_re), f.C_A), contrast_product(m, t, u));
-      const std::int64_t* at = &m.tet_unknown[kSlots * t];
-      const double* bt = m.basis + 18 * t;
-      for (int i = 0; i < ct; ++i) {
-        const std::int64_t a = at[i];
-        cplx* column_a = z.column(a);
-        const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
-        for (int l = 0; l < cu; ++l) {
-          const double d = ux[l] * x + uy[l] * y + uz[l] * zc;  // b_u,l · b_t,i
-          Folder::pair(column_a, column_u[l], a, au[l], cplx(w.real() * d, w.imag() * d));
+  const ElementSpans spans =
+      unknown_spans(m.Nt, m.tet_unknown, m.tet_count, "the tetrahedron sweep");
+  on_column_split(spans, m.Nt, [&](const ColumnOwner& owner, int) {
+    SweepDistances distances(m.Nt, "the tetrahedron sweep");
+    for (std::size_t u = 0; u < m.Nt; ++u) {
+      const int cu = m.tet_count[u];
+      if (cu == 0 || !spans.row_reaches(u, owner)) continue;
+      distances.from(m.center_t + 3 * u, m.center_t, u + 1, m.Nt, f.k_re, f.k_im);
+      const std::int64_t* au = &m.tet_unknown[kSlots * u];
+      const double* bu = m.basis + 18 * u;
+      // The vectors of u with their components apart, so that the dot products of one function
+      // of t with all functions of u vectorise.
+      cplx* column_u[kSlots];
+      double ux[kSlots], uy[kSlots], uz[kSlots];
+      for (int l = 0; l < cu; ++l) {
+        column_u[l] = z.column(au[l]);
+        ux[l] = bu[3 * l];
+        uy[l] = bu[3 * l + 1];
+        uz[l] = bu[3 * l + 2];
+      }
+      for (std::size_t t = u + 1; t < m.Nt; ++t) {
+        const int ct = m.tet_count[t];
+        if (ct == 0 || distances.coinciding(t) || !spans.pair_reaches(t, u, owner)) continue;
+        const cplx w = mul(mul(distances.kernel(t), f.C_A), contrast_product(m, t, u));
+        const std::int64_t* at = &m.tet_unknown[kSlots * t];
+        const double* bt = m.basis + 18 * t;
+        for (int i = 0; i < ct; ++i) {
+          const std::int64_t a = at[i];
+          cplx* column_a = z.column(a);
+          const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
+          for (int l = 0; l < cu; ++l) {
+            const double d = ux[l] * x + uy[l] * y + uz[l] * zc;  // b_u,l · b_t,i
+            Folder::pair(column_a, column_u[l], a, au[l], cplx(w.real() * d, w.imag() * d), owner);
+          }
         }
       }
     }
-  }
+  });
 }
 
 // Listed tetrahedron pairs: pair sum plus static value, the sweep's centroid value taken back
