@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "kernel_sums.hpp"
@@ -19,6 +20,19 @@ inline double dot3(const double* u, const double* v) {
 // Inf/NaN recovery of the library operator.
 inline cplx mul(cplx x, cplx y) {
   return cplx(x.real() * y.real() - x.imag() * y.imag(), x.real() * y.imag() + x.imag() * y.real());
+}
+
+// A complex number as one vector of its real and imaginary part (the layout of cplx), so that
+// a term is added to an entry with one vector multiply and add.
+using cplx2 = double __attribute__((vector_size(16)));
+inline cplx2 as_pair(cplx x) { return cplx2{x.real(), x.imag()}; }
+// entry += (w_r·d, w_i·d): the same numbers as cplx(w.real()·d, w.imag()·d) added.
+inline void add_scaled(cplx* entry, cplx2 w, double d) {
+  double* p = reinterpret_cast<double*>(entry);  // the array access cplx guarantees
+  cplx2 e;
+  std::memcpy(&e, p, sizeof e);
+  e += w * d;
+  std::memcpy(p, &e, sizeof e);
 }
 
 // Squared distance between two points of three consecutive doubles.

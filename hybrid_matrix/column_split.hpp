@@ -53,6 +53,9 @@ class ElementSpans {
     }
   }
 
+  std::int64_t lo(std::size_t e) const { return lo_[e]; }
+  std::int64_t hi(std::size_t e) const { return hi_[e]; }
+
   // The terms of the pair (p, q) land in columns min(a, b) within
   // [min(lo_p, lo_q), min(hi_p, hi_q)].
   bool pair_reaches(std::size_t p, std::size_t q, const ColumnOwner& o) const {
