@@ -84,21 +84,21 @@ class ElementSpans {
   std::vector<std::int64_t> lo_, hi_, later_lo_, later_hi_;
 };
 
-// Sweeps with fewer pairs than this run on the caller's thread alone: starting a thread costs
-// about as much as a few thousand pairs.
+// Sweeps with fewer pairs than this, and pair lists shorter than kParallelList, run on the
+// caller's thread alone: starting a thread costs about as much as a few thousand centroid pairs
+// or a few hundred listed pairs.
 constexpr double kParallelPairs = 2e5;
+constexpr std::size_t kParallelList = 2000;
 
 // Runs work(owner, index) for the owners [0, split) and [split, ∞): the second on a helper
-// thread, the first on the caller's. With one core, or a sweep of `count` elements too small to
-// pay for a thread, work(all columns, 0) runs alone.
+// thread, the first on the caller's. Without `parallel` (or with one core) work(all columns, 0)
+// runs alone.
 template <class Work>
-void on_column_split(const ElementSpans& spans, std::size_t count, const Work& work) {
-  const double pairs = 0.5 * static_cast<double>(count) * static_cast<double>(count);
-  if (pairs < kParallelPairs || std::thread::hardware_concurrency() < 2) {
+void on_two_owners(bool parallel, std::int64_t split, const Work& work) {
+  if (!parallel || std::thread::hardware_concurrency() < 2) {
     work(ColumnOwner{}, 0);
     return;
   }
-  const std::int64_t split = spans.balanced_split();
   const ColumnOwner first{0, split};
   const ColumnOwner second{split, std::numeric_limits<std::int64_t>::max()};
   std::exception_ptr failure;
@@ -124,6 +124,32 @@ void on_column_split(const ElementSpans& spans, std::size_t count, const Work& w
   }
   helper.join();
   if (failure) std::rethrow_exception(failure);
+}
+
+// A sweep over all pairs of `count` elements, split as balanced_split() says.
+template <class Work>
+void on_column_split(const ElementSpans& spans, std::size_t count, const Work& work) {
+  const double pairs = 0.5 * static_cast<double>(count) * static_cast<double>(count);
+  on_two_owners(pairs >= kParallelPairs, spans.balanced_split(), work);
+}
+
+// A list of k element pairs (first[x], second[x]), visited in list order by each owner: split
+// at the median of the smallest function number of the listed pairs, so that each thread
+// evaluates about half of them.
+template <class Work>
+void on_list_split(const ElementSpans& spans, const std::int64_t* first, const std::int64_t* second,
+                   std::size_t k, const Work& work) {
+  if (k < kParallelList) {
+    on_two_owners(false, 0, work);
+    return;
+  }
+  std::vector<std::int64_t> smallest = make_buffer<std::int64_t>(k, "the near-pair split");
+  for (std::size_t x = 0; x < k; ++x) {
+    smallest[x] = std::min(spans.lo(static_cast<std::size_t>(first[x])),
+                           spans.lo(static_cast<std::size_t>(second[x])));
+  }
+  std::nth_element(smallest.begin(), smallest.begin() + k / 2, smallest.end());
+  on_two_owners(true, smallest[k / 2], work);
 }
 
 }  // namespace mom::hybrid

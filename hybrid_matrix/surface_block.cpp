@@ -143,8 +143,8 @@ ElementSpans edge_spans(const SurfaceMesh& m) {
 // The sweep runs on two threads split by columns. Every row q is checked for coinciding
 // centroids by at least one thread (the first takes the rows no thread writes from); each
 // thread stops at its first bad row, so the smallest of those is the first bad row overall.
-void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
-  const ElementSpans spans = edge_spans(m);
+void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f,
+                    const ElementSpans& spans) {
   std::size_t bad_row[2] = {m.Tr, m.Tr};
   on_column_split(spans, m.Tr, [&](const ColumnOwner& owner, int thread) {
     std::vector<double> amplitude = make_buffer<double>(m.Tr, "the centroid sweep");
@@ -198,59 +198,69 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
   if (bad != m.Tr) report_coinciding(m, bad);
 }
 
-// Phase B: the listed near pairs, in list order.
-void near_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
+// Phase B: the listed near pairs, in list order, on two threads split by columns as in phase A.
+void near_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f,
+                const ElementSpans& spans) {
   const std::size_t grid = checked_mul(m.QM, m.QM, "the near-pair scratch");
-  std::vector<double> scratch_re = make_buffer<double>(grid, "the near-pair scratch");
-  std::vector<double> scratch_im = make_buffer<double>(grid, "the near-pair scratch");
-  PairTable t;
-  PairTable c;
-  cplx table[9];
-  const std::size_t qm = m.QM;
-  for (std::size_t k = 0; k < m.K; ++k) {
-    const std::size_t I = static_cast<std::size_t>(m.near_i[k]);
-    const std::size_t J = static_cast<std::size_t>(m.near_j[k]);
-    smoothPairSums(m.points + 3 * qm * I, qm, m.weights, m.point_rho + 9 * qm * I,
-                   m.points + 3 * qm * J, qm, m.weights, m.point_rho + 9 * qm * J, f.k_re, f.k_im,
-                   &t.s_re, &t.s_im, t.v_re, t.v_im, scratch_re.data(), scratch_im.data());
-    // Static parts, real only. The table is slot-of-I major, V is slot-of-J major.
-    t.s_re += m.near_ss[k];
-    const double* rs = m.near_rs + 9 * k;
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 3; ++j) t.v_re[3 * j + i] += rs[3 * i + j];
-    if (I != J) {
-      // Take back the estimate phase A added for this pair (independent of the order).
-      centroid_estimate(m, I, J, f, c);
-      t.s_re -= c.s_re;
-      t.s_im -= c.s_im;
-      for (int q = 0; q < 9; ++q) {
-        t.v_re[q] -= c.v_re[q];
-        t.v_im[q] -= c.v_im[q];
+  on_list_split(spans, m.near_i.data(), m.near_j.data(), m.K, [&](const ColumnOwner& owner, int) {
+    std::vector<double> scratch_re = make_buffer<double>(grid, "the near-pair scratch");
+    std::vector<double> scratch_im = make_buffer<double>(grid, "the near-pair scratch");
+    PairTable t;
+    PairTable c;
+    cplx table[9];
+    const std::size_t qm = m.QM;
+    for (std::size_t k = 0; k < m.K; ++k) {
+      const std::size_t I = static_cast<std::size_t>(m.near_i[k]);
+      const std::size_t J = static_cast<std::size_t>(m.near_j[k]);
+      if (!spans.pair_reaches(I, J, owner)) continue;
+      smoothPairSums(m.points + 3 * qm * I, qm, m.weights, m.point_rho + 9 * qm * I,
+                     m.points + 3 * qm * J, qm, m.weights, m.point_rho + 9 * qm * J, f.k_re, f.k_im,
+                     &t.s_re, &t.s_im, t.v_re, t.v_im, scratch_re.data(), scratch_im.data());
+      // Static parts, real only. The table is slot-of-I major, V is slot-of-J major.
+      t.s_re += m.near_ss[k];
+      const double* rs = m.near_rs + 9 * k;
+      for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) t.v_re[3 * j + i] += rs[3 * i + j];
+      if (I != J) {
+        // Take back the estimate phase A added for this pair (independent of the order).
+        centroid_estimate(m, I, J, f, c);
+        t.s_re -= c.s_re;
+        t.s_im -= c.s_im;
+        for (int q = 0; q < 9; ++q) {
+          t.v_re[q] -= c.v_re[q];
+          t.v_im[q] -= c.v_im[q];
+        }
       }
+      pair_values(t, f, table);
+      scatter(z, n, m, I, J, table, owner);
     }
-    pair_values(t, f, table);
-    scatter(z, n, m, I, J, table);
-  }
+  });
 }
 
-// Phase C: A(r, c) ← jω·l_r·l_c·A(r, c) on the lower triangle of the surface block.
+// Phase C: A(r, c) ← jω·l_r·l_c·A(r, c) on the lower triangle of the surface block; two threads
+// take the columns before and after Ns·(1 − 1/√2), which split the triangle in halves.
 void scale_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
-  for (std::size_t c = 0; c < m.Ns; ++c) {
-    cplx* col = z + n * c;
-    const double lc = m.edge_length[c];
-    for (std::size_t r = c; r < m.Ns; ++r) {
-      const double x = m.edge_length[r] * lc * col[r].real();
-      const double y = m.edge_length[r] * lc * col[r].imag();
-      col[r] = cplx(-(y * f.omega_re + x * f.omega_im), x * f.omega_re - y * f.omega_im);
+  const std::int64_t ns = static_cast<std::int64_t>(m.Ns);
+  const std::int64_t split = static_cast<std::int64_t>(0.29289321881345254 * m.Ns);
+  on_two_owners(m.Ns >= 1024, split, [&](const ColumnOwner& owner, int) {
+    for (std::int64_t c = std::max<std::int64_t>(owner.lo, 0); c < std::min(owner.hi, ns); ++c) {
+      cplx* col = z + n * c;
+      const double lc = m.edge_length[c];
+      for (std::size_t r = c; r < m.Ns; ++r) {
+        const double x = m.edge_length[r] * lc * col[r].real();
+        const double y = m.edge_length[r] * lc * col[r].imag();
+        col[r] = cplx(-(y * f.omega_re + x * f.omega_im), x * f.omega_re - y * f.omega_im);
+      }
     }
-  }
+  });
 }
 
 }  // namespace
 
 void fill_surface_block(cplx* z, std::size_t n, const SurfaceMesh& mesh, const Coefficients& f) {
-  centroid_phase(z, n, mesh, f);
-  near_phase(z, n, mesh, f);
+  const ElementSpans spans = edge_spans(mesh);
+  centroid_phase(z, n, mesh, f, spans);
+  near_phase(z, n, mesh, f, spans);
   scale_phase(z, n, mesh, f);
 }
 

@@ -44,8 +44,10 @@ class Folder {
   void self(std::int64_t a, std::int64_t b, cplx v) const {
     if (b >= a) column_[a][b] += v;
   }
-  // A listed pair (I, J): the self fold for I = J, the pair fold otherwise.
-  void listed(std::int64_t a, std::int64_t b, cplx v, bool same) const {
+  // A listed pair (I, J): the self fold for I = J, the pair fold otherwise, into the owner's
+  // columns (the entry's column is min(a, b) either way).
+  void listed(std::int64_t a, std::int64_t b, cplx v, bool same, const ColumnOwner& owner) const {
+    if (!owner.owns(a < b ? a : b)) return;
     if (same) {
       self(a, b, v);
     } else {
@@ -102,14 +104,14 @@ cplx face_coefficient(const VolumeMesh& m, std::size_t f, std::size_t k) {
 // n-outer sweep; an entry receives its terms in another order. Each inner sweep takes two
 // passes: the distances of all n > m, then one cosine and one sine per pair and the function
 // loop.
-void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
+                const ElementSpans& spans) {
   // C_phi·D_n,i of every face and slot, formed once.
   std::vector<cplx> scaled =
       make_buffer<cplx>(checked_mul(kSlots, m.F, "the face sweep"), "the face sweep");
   for (std::size_t fn = 0; fn < m.F; ++fn)
     for (int i = 0; i < m.face_count[fn]; ++i)
       scaled[kSlots * fn + i] = mul(f.C_phi, face_coefficient(m, fn, i));
-  const ElementSpans spans = unknown_spans(m.F, m.face_unknown, m.face_count, "the face sweep");
   on_column_split(spans, m.F, [&](const ColumnOwner& owner, int) {
     SweepDistances distances(m.F, "the face sweep");
     for (std::size_t fm = 0; fm < m.F; ++fm) {
@@ -142,26 +144,31 @@ void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
 }
 
 // Listed face pairs: the pair sum of the smoothed kernel plus the static ⟨1/R⟩, the centroid
-// value of the sweep taken back for distinct faces.
-void near_faces(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+// value of the sweep taken back for distinct faces. In list order, on two threads split by
+// columns.
+void near_faces(const Folder& z, const VolumeMesh& m, const Coefficients& f,
+                const ElementSpans& spans) {
   const std::size_t q = m.QF;
-  for (std::size_t k = 0; k < m.K_ff; ++k) {
-    const std::size_t I = static_cast<std::size_t>(m.ff_i[k]);
-    const std::size_t J = static_cast<std::size_t>(m.ff_j[k]);
-    double sr, si;
-    smoothScalarSum(m.points_f + 3 * q * I, q, m.weights_f, m.points_f + 3 * q * J, q, m.weights_f,
-                    f.k_re, f.k_im, &sr, &si);
-    cplx s(sr + m.ff_ss[k], si);
-    if (I != J) s -= centre(m.center_f, I, J, f);
-    const std::int64_t* ai = &m.face_unknown[kSlots * I];
-    const std::int64_t* aj = &m.face_unknown[kSlots * J];
-    for (int i = 0; i < m.face_count[I]; ++i) {
-      for (int l = 0; l < m.face_count[J]; ++l) {
-        const cplx dd = mul(face_coefficient(m, I, i), face_coefficient(m, J, l));
-        z.listed(ai[i], aj[l], -mul(mul(f.C_phi, dd), s), I == J);
+  on_list_split(spans, m.ff_i.data(), m.ff_j.data(), m.K_ff, [&](const ColumnOwner& owner, int) {
+    for (std::size_t k = 0; k < m.K_ff; ++k) {
+      const std::size_t I = static_cast<std::size_t>(m.ff_i[k]);
+      const std::size_t J = static_cast<std::size_t>(m.ff_j[k]);
+      if (!spans.pair_reaches(I, J, owner)) continue;
+      double sr, si;
+      smoothScalarSum(m.points_f + 3 * q * I, q, m.weights_f, m.points_f + 3 * q * J, q,
+                      m.weights_f, f.k_re, f.k_im, &sr, &si);
+      cplx s(sr + m.ff_ss[k], si);
+      if (I != J) s -= centre(m.center_f, I, J, f);
+      const std::int64_t* ai = &m.face_unknown[kSlots * I];
+      const std::int64_t* aj = &m.face_unknown[kSlots * J];
+      for (int i = 0; i < m.face_count[I]; ++i) {
+        for (int l = 0; l < m.face_count[J]; ++l) {
+          const cplx dd = mul(face_coefficient(m, I, i), face_coefficient(m, J, l));
+          z.listed(ai[i], aj[l], -mul(mul(f.C_phi, dd), s), I == J, owner);
+        }
       }
     }
-  }
+  });
 }
 
 // The material term inside every tetrahedron: q_t·V_t·(n_t,i · b_t,l), q_t = κ_t/ε_t with
@@ -211,11 +218,10 @@ struct SweepRow {
 // row-by-row sweep, in another order where its tetrahedra t fall in different blocks. Where all
 // unknowns of t are larger than those of u (most pairs of a mesh numbered in element order),
 // every term lands in a column of u and never on the diagonal: that case skips the fold.
-void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
+                 const ElementSpans& spans) {
   constexpr std::size_t kGroup = 8;
   constexpr std::size_t kBlock = 256;
-  const ElementSpans spans =
-      unknown_spans(m.Nt, m.tet_unknown, m.tet_count, "the tetrahedron sweep");
   on_column_split(spans, m.Nt, [&](const ColumnOwner& owner, int) {
     std::vector<SweepDistances> distances;
     for (std::size_t g = 0; g < kGroup; ++g) distances.emplace_back(m.Nt, "the tetrahedron sweep");
@@ -276,28 +282,32 @@ void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
 }
 
 // Listed tetrahedron pairs: pair sum plus static value, the sweep's centroid value taken back
-// for distinct tetrahedra, times C_A·P.
-void near_tetrahedra(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+// for distinct tetrahedra, times C_A·P. In list order, on two threads split by columns.
+void near_tetrahedra(const Folder& z, const VolumeMesh& m, const Coefficients& f,
+                     const ElementSpans& spans) {
   const std::size_t q = m.QT;
-  for (std::size_t k = 0; k < m.K_tt; ++k) {
-    const std::size_t I = static_cast<std::size_t>(m.tt_i[k]);
-    const std::size_t J = static_cast<std::size_t>(m.tt_j[k]);
-    double sr, si;
-    smoothScalarSum(m.points_t + 3 * q * I, q, m.weights_t, m.points_t + 3 * q * J, q, m.weights_t,
-                    f.k_re, f.k_im, &sr, &si);
-    cplx s(sr + m.tt_ss[k], si);
-    if (I != J) s -= centre(m.center_t, I, J, f);
-    const cplx w = mul(mul(s, f.C_A), contrast_product(m, I, J));
-    const std::int64_t* ai = &m.tet_unknown[kSlots * I];
-    const std::int64_t* aj = &m.tet_unknown[kSlots * J];
-    const double* bi = m.basis + 18 * I;
-    const double* bj = m.basis + 18 * J;
-    for (int i = 0; i < m.tet_count[I]; ++i) {
-      for (int l = 0; l < m.tet_count[J]; ++l) {
-        z.listed(ai[i], aj[l], w * dot3(bi + 3 * i, bj + 3 * l), I == J);
+  on_list_split(spans, m.tt_i.data(), m.tt_j.data(), m.K_tt, [&](const ColumnOwner& owner, int) {
+    for (std::size_t k = 0; k < m.K_tt; ++k) {
+      const std::size_t I = static_cast<std::size_t>(m.tt_i[k]);
+      const std::size_t J = static_cast<std::size_t>(m.tt_j[k]);
+      if (!spans.pair_reaches(I, J, owner)) continue;
+      double sr, si;
+      smoothScalarSum(m.points_t + 3 * q * I, q, m.weights_t, m.points_t + 3 * q * J, q,
+                      m.weights_t, f.k_re, f.k_im, &sr, &si);
+      cplx s(sr + m.tt_ss[k], si);
+      if (I != J) s -= centre(m.center_t, I, J, f);
+      const cplx w = mul(mul(s, f.C_A), contrast_product(m, I, J));
+      const std::int64_t* ai = &m.tet_unknown[kSlots * I];
+      const std::int64_t* aj = &m.tet_unknown[kSlots * J];
+      const double* bi = m.basis + 18 * I;
+      const double* bj = m.basis + 18 * J;
+      for (int i = 0; i < m.tet_count[I]; ++i) {
+        for (int l = 0; l < m.tet_count[J]; ++l) {
+          z.listed(ai[i], aj[l], w * dot3(bi + 3 * i, bj + 3 * l), I == J, owner);
+        }
       }
     }
-  }
+  });
 }
 
 }  // namespace
@@ -305,11 +315,15 @@ void near_tetrahedra(const Folder& z, const VolumeMesh& m, const Coefficients& f
 void fill_volume_block(cplx* z, std::size_t n, std::size_t ns, const VolumeMesh& mesh,
                        const Coefficients& f) {
   const Folder folder(z, n, ns, mesh.Nv);
-  face_sweep(folder, mesh, f);
-  near_faces(folder, mesh, f);
+  const ElementSpans faces =
+      unknown_spans(mesh.F, mesh.face_unknown, mesh.face_count, "the face sweep");
+  face_sweep(folder, mesh, f, faces);
+  near_faces(folder, mesh, f, faces);
   material_term(folder, mesh);
-  tetra_sweep(folder, mesh, f);
-  near_tetrahedra(folder, mesh, f);
+  const ElementSpans tetrahedra =
+      unknown_spans(mesh.Nt, mesh.tet_unknown, mesh.tet_count, "the tetrahedron sweep");
+  tetra_sweep(folder, mesh, f, tetrahedra);
+  near_tetrahedra(folder, mesh, f, tetrahedra);
 }
 
 }  // namespace mom::hybrid
