@@ -1,4 +1,4 @@
-// Small arithmetic shared by the volume and coupling fillers.
+// Small arithmetic shared by the block fillers.
 #pragma once
 
 #include <cmath>

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "block_arith.hpp"
 #include "column_split.hpp"
 #include "errors.hpp"
 #include "kernel_sums.hpp"
@@ -15,10 +16,6 @@
 namespace mom::hybrid {
 
 namespace {
-
-inline double dot3(const double* u, const double* v) {
-  return u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
-}
 
 // The sums of one triangle pair: S (⟨G⟩) and V[3j + i] (⟨ρ_i·ρ_j·G⟩) for slot i of the first
 // triangle and slot j of the second.
@@ -86,6 +83,16 @@ void scatter(cplx* z, std::size_t n, const SurfaceMesh& mesh, std::size_t p, std
     }
   }
 }
+
+// An edge of the second triangle of a sweep row whose column the thread owns: its column, its
+// slot and sign in that triangle. A triangle normally has three edges; rows of triangles with
+// more than kMaxFast take the general scatter only.
+struct OwnedEdge {
+  cplx* column;
+  std::size_t slot;
+  double sign;
+};
+constexpr std::size_t kMaxFast = 8;
 
 // Centroid estimate of the pair (p, q): G at the two centroids, V[3j + i] = (ρ_q,j · ρ_p,i)·G.
 void centroid_estimate(const SurfaceMesh& m, std::size_t p, std::size_t q, const Coefficients& f,
@@ -176,6 +183,21 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
       }
       if (!writes) continue;
       sinCos(arg + q + 1, m.Tr - q - 1, sine.data() + q + 1, cosine.data() + q + 1);
+      // The edges of q in the owner's columns, plus list first: where every edge of p is
+      // larger than every edge of q, each term of the pair lands in one of their columns, at
+      // the row of the edge of p, once.
+      OwnedEdge own[kMaxFast];
+      std::size_t owned = 0;
+      const Side sq = side_of(m, q);
+      bool fast = sq.n_plus + sq.n_minus <= kMaxFast;
+      for (int h = 0; h < 2 && fast; ++h) {
+        const std::size_t* e = h == 0 ? sq.plus : sq.minus;
+        const std::int64_t* slots = h == 0 ? m.slot_p.data() : m.slot_m.data();
+        for (std::size_t y = 0; y < (h == 0 ? sq.n_plus : sq.n_minus); ++y) {
+          if (!owner.owns(static_cast<std::int64_t>(e[y]))) continue;
+          own[owned++] = {z + n * e[y], static_cast<std::size_t>(slots[e[y]]), h == 0 ? 1.0 : -1.0};
+        }
+      }
       const double* rq = m.centroid_rho + 9 * q;
       for (std::size_t p = q + 1; p < m.Tr; ++p) {
         if (!spans.pair_reaches(p, q, owner)) continue;
@@ -190,7 +212,26 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
           }
         }
         pair_values(t, f, table);
-        scatter(z, n, m, p, q, table, owner);
+        if (fast && spans.lo(p) > spans.hi(q)) {
+          cplx2 v[9];
+          for (int k = 0; k < 9; ++k) v[k] = cplx2{table[k].real(), table[k].imag()};
+          const Side sp = side_of(m, p);
+          for (int h = 0; h < 2; ++h) {
+            const std::size_t* e = h == 0 ? sp.plus : sp.minus;
+            const std::int64_t* slots = h == 0 ? m.slot_p.data() : m.slot_m.data();
+            const std::size_t count = h == 0 ? sp.n_plus : sp.n_minus;
+            for (std::size_t x = 0; x < count; ++x) {
+              const std::size_t em = e[x];
+              const std::size_t i = static_cast<std::size_t>(slots[em]);
+              for (std::size_t y = 0; y < owned; ++y) {
+                const double sign = h == 0 ? own[y].sign : -own[y].sign;
+                add_scaled(own[y].column + em, v[3 * own[y].slot + i], sign);
+              }
+            }
+          }
+        } else {
+          scatter(z, n, m, p, q, table, owner);
+        }
       }
     }
   });

@@ -202,8 +202,13 @@ struct SweepRow {
   int count = 0;
   const std::int64_t* unknown = nullptr;
   cplx* column[kSlots];
-  bool owned[kSlots];
   double x[kSlots], y[kSlots], z[kSlots];
+  // The same for the functions whose columns the thread owns, packed.
+  int owned = 0;
+  cplx* owned_column[kSlots];
+  double owned_x[kSlots], owned_y[kSlots], owned_z[kSlots];
+  // (g_tu·C_A)·P_tu for every t > u, from one pass over the row.
+  std::vector<double> w_re, w_im;
 };
 
 // Vector potential between every unordered pair of distinct tetrahedra t > u, at the centroids:
@@ -226,21 +231,38 @@ void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
     std::vector<SweepDistances> distances;
     for (std::size_t g = 0; g < kGroup; ++g) distances.emplace_back(m.Nt, "the tetrahedron sweep");
     SweepRow rows[kGroup];
+    for (SweepRow& r : rows) {
+      r.w_re = make_buffer<double>(m.Nt, "the tetrahedron sweep");
+      r.w_im = make_buffer<double>(m.Nt, "the tetrahedron sweep");
+    }
     for (std::size_t u0 = 0; u0 < m.Nt; u0 += kGroup) {
       const std::size_t u1 = std::min(u0 + kGroup, m.Nt);
       for (std::size_t u = u0; u < u1; ++u) {
         SweepRow& r = rows[u - u0];
         r.count = spans.row_reaches(u, owner) ? m.tet_count[u] : 0;
         if (r.count == 0) continue;
-        distances[u - u0].from(m.center_t + 3 * u, m.center_t, u + 1, m.Nt, f.k_re, f.k_im);
+        SweepDistances& d_u = distances[u - u0];
+        d_u.from(m.center_t + 3 * u, m.center_t, u + 1, m.Nt, f.k_re, f.k_im);
+        for (std::size_t t = u + 1; t < m.Nt; ++t) {
+          const cplx w = mul(mul(d_u.kernel(t), f.C_A), contrast_product(m, t, u));
+          r.w_re[t] = w.real();
+          r.w_im[t] = w.imag();
+        }
         r.unknown = &m.tet_unknown[kSlots * u];
         const double* bu = m.basis + 18 * u;
+        r.owned = 0;
         for (int l = 0; l < r.count; ++l) {
           r.column[l] = z.column(r.unknown[l]);
-          r.owned[l] = owner.owns(r.unknown[l]);
           r.x[l] = bu[3 * l];
           r.y[l] = bu[3 * l + 1];
           r.z[l] = bu[3 * l + 2];
+          if (owner.owns(r.unknown[l])) {
+            r.owned_column[r.owned] = r.column[l];
+            r.owned_x[r.owned] = r.x[l];
+            r.owned_y[r.owned] = r.y[l];
+            r.owned_z[r.owned] = r.z[l];
+            ++r.owned;
+          }
         }
       }
       for (std::size_t t0 = u0 + 1; t0 < m.Nt; t0 += kBlock) {
@@ -252,21 +274,24 @@ void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
           for (std::size_t t = std::max(t0, u + 1); t < t1; ++t) {
             const int ct = m.tet_count[t];
             if (ct == 0 || d_u.coinciding(t) || !spans.pair_reaches(t, u, owner)) continue;
-            const cplx w = mul(mul(d_u.kernel(t), f.C_A), contrast_product(m, t, u));
+            const cplx w(r.w_re[t], r.w_im[t]);
             const cplx2 wv = as_pair(w);
             const std::int64_t* at = &m.tet_unknown[kSlots * t];
             const double* bt = m.basis + 18 * t;
-            const bool below = spans.lo(t) > spans.hi(u);
-            for (int i = 0; i < ct; ++i) {
-              const std::int64_t a = at[i];
-              const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
-              if (below) {
-                for (int l = 0; l < r.count; ++l) {
-                  const double d = r.x[l] * x + r.y[l] * y + r.z[l] * zc;  // b_u,l · b_t,i
-                  if (r.owned[l]) add_scaled(r.column[l] + a, wv, d);
-                }
-              } else {
+            if (spans.lo(t) > spans.hi(u)) {
+              for (int i = 0; i < ct; ++i) {
+                const std::int64_t a = at[i];
+                const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
+                double d[kSlots];  // b_u,l · b_t,i
+                for (int l = 0; l < r.owned; ++l)
+                  d[l] = r.owned_x[l] * x + r.owned_y[l] * y + r.owned_z[l] * zc;
+                for (int l = 0; l < r.owned; ++l) add_scaled(r.owned_column[l] + a, wv, d[l]);
+              }
+            } else {
+              for (int i = 0; i < ct; ++i) {
+                const std::int64_t a = at[i];
                 cplx* column_a = z.column(a);
+                const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
                 for (int l = 0; l < r.count; ++l) {
                   const double d = r.x[l] * x + r.y[l] * y + r.z[l] * zc;
                   Folder::pair(column_a, r.column[l], a, r.unknown[l],
