@@ -95,7 +95,8 @@ cplx face_coefficient(const VolumeMesh& m, std::size_t f, std::size_t k) {
 }
 
 // Scalar potential between every unordered pair of distinct faces n > m, at the centroids:
-// −(C_phi·D_n,i)·D_m,l·g_nm, face n first, added by the pair fold.
+// −(C_phi·D_n,i)·D_m,l·g_nm, face n first, added by the pair fold (or straight into the columns
+// of m where every function of n is numbered after every function of m).
 //
 // The face m with the smaller number runs in the outer loop: where the unknowns are numbered
 // roughly in element order, the entries of one sweep over n then lie down the few columns of
@@ -121,15 +122,31 @@ void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
       const std::int64_t* am = &m.face_unknown[kSlots * fm];
       cplx* column_m[kSlots];
       cplx dm[kSlots];
+      int owned = 0;  // the functions of fm in the owner's columns, packed
+      cplx* owned_column[kSlots];
+      cplx owned_dm[kSlots];
       for (int l = 0; l < cm; ++l) {
         column_m[l] = z.column(am[l]);
         dm[l] = face_coefficient(m, fm, l);
+        if (owner.owns(am[l])) {
+          owned_column[owned] = column_m[l];
+          owned_dm[owned++] = dm[l];
+        }
       }
       for (std::size_t fn = fm + 1; fn < m.F; ++fn) {
         const int cn = m.face_count[fn];
         if (cn == 0 || distances.coinciding(fn) || !spans.pair_reaches(fn, fm, owner)) continue;
         const cplx g = distances.kernel(fn);
         const std::int64_t* an = &m.face_unknown[kSlots * fn];
+        if (spans.lo(fn) > spans.hi(fm)) {  // every term in a column of fm, off the diagonal
+          for (int i = 0; i < cn; ++i) {
+            const std::int64_t a = an[i];
+            const cplx cd = scaled[kSlots * fn + i];
+            for (int l = 0; l < owned; ++l)
+              add_scaled(owned_column[l] + a, as_pair(-mul(mul(cd, owned_dm[l]), g)), 1.0);
+          }
+          continue;
+        }
         for (int i = 0; i < cn; ++i) {
           const std::int64_t a = an[i];
           cplx* column_a = z.column(a);
