@@ -212,110 +212,74 @@ void material_term(const Folder& z, const VolumeMesh& m) {
   }
 }
 
-// The tetrahedron u of a sweep row: its unknowns, their columns, whether the sweep thread
-// owns each column, and its vectors with their components apart, so that the dot products of
-// one function of t with all functions of u vectorise.
-struct SweepRow {
-  int count = 0;
-  const std::int64_t* unknown = nullptr;
-  cplx* column[kSlots];
-  double x[kSlots], y[kSlots], z[kSlots];
-  // The same for the functions whose columns the thread owns, packed.
-  int owned = 0;
-  cplx* owned_column[kSlots];
-  double owned_x[kSlots], owned_y[kSlots], owned_z[kSlots];
-  // (g_tu·C_A)·P_tu for every t > u, from one pass over the row.
-  std::vector<double> w_re, w_im;
-};
-
 // Vector potential between every unordered pair of distinct tetrahedra t > u, at the centroids:
 // (g_tu·C_A)·P_tu·(b_u,l · b_t,i), tetrahedron t first, added by the pair fold. Per pair one
 // square root, one cosine and one sine; the function loop only multiplies and adds. As in the
-// face sweep, the tetrahedron u with the smaller number runs in the outer loop.
-//
-// The rows u are taken in groups of kGroup and each group sweeps t in blocks of kBlock: the
-// entries of one row lie down the columns of u's unknowns, and neighbouring tetrahedra share
-// unknowns, so a group finds those column stretches in cache instead of streaming every column
-// from memory once per tetrahedron of its unknown. An entry receives the same terms as in a
-// row-by-row sweep, in another order where its tetrahedra t fall in different blocks. Where all
-// unknowns of t are larger than those of u (most pairs of a mesh numbered in element order),
-// every term lands in a column of u and never on the diagonal: that case skips the fold.
+// face sweep, the tetrahedron u with the smaller number runs in the outer loop, and each row
+// takes its passes over all t first (distances and kernels, then the factors
+// w_t = (g_tu·C_A)·P_tu) in loops that vectorise. Where all unknowns of t are larger than those
+// of u (most pairs of a mesh numbered in element order), every term lands in a column of u and
+// never on the diagonal: that case skips the fold and visits only the columns the thread owns.
 void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
                  const ElementSpans& spans) {
-  constexpr std::size_t kGroup = 8;
-  constexpr std::size_t kBlock = 256;
   on_column_split(spans, m.Nt, [&](const ColumnOwner& owner, int) {
-    std::vector<SweepDistances> distances;
-    for (std::size_t g = 0; g < kGroup; ++g) distances.emplace_back(m.Nt, "the tetrahedron sweep");
-    SweepRow rows[kGroup];
-    for (SweepRow& r : rows) {
-      r.w_re = make_buffer<double>(m.Nt, "the tetrahedron sweep");
-      r.w_im = make_buffer<double>(m.Nt, "the tetrahedron sweep");
-    }
-    for (std::size_t u0 = 0; u0 < m.Nt; u0 += kGroup) {
-      const std::size_t u1 = std::min(u0 + kGroup, m.Nt);
-      for (std::size_t u = u0; u < u1; ++u) {
-        SweepRow& r = rows[u - u0];
-        r.count = spans.row_reaches(u, owner) ? m.tet_count[u] : 0;
-        if (r.count == 0) continue;
-        SweepDistances& d_u = distances[u - u0];
-        d_u.from(m.center_t + 3 * u, m.center_t, u + 1, m.Nt, f.k_re, f.k_im);
-        for (std::size_t t = u + 1; t < m.Nt; ++t) {
-          const cplx w = mul(mul(d_u.kernel(t), f.C_A), contrast_product(m, t, u));
-          r.w_re[t] = w.real();
-          r.w_im[t] = w.imag();
-        }
-        r.unknown = &m.tet_unknown[kSlots * u];
-        const double* bu = m.basis + 18 * u;
-        r.owned = 0;
-        for (int l = 0; l < r.count; ++l) {
-          r.column[l] = z.column(r.unknown[l]);
-          r.x[l] = bu[3 * l];
-          r.y[l] = bu[3 * l + 1];
-          r.z[l] = bu[3 * l + 2];
-          if (owner.owns(r.unknown[l])) {
-            r.owned_column[r.owned] = r.column[l];
-            r.owned_x[r.owned] = r.x[l];
-            r.owned_y[r.owned] = r.y[l];
-            r.owned_z[r.owned] = r.z[l];
-            ++r.owned;
-          }
+    const char* what = "the tetrahedron sweep";
+    SweepDistances distances(m.Nt, what);
+    std::vector<double> w_re = make_buffer<double>(m.Nt, what);
+    std::vector<double> w_im = make_buffer<double>(m.Nt, what);
+    for (std::size_t u = 0; u < m.Nt; ++u) {
+      const int cu = m.tet_count[u];
+      if (cu == 0 || !spans.row_reaches(u, owner)) continue;
+      distances.from(m.center_t + 3 * u, m.center_t, u + 1, m.Nt, f.k_re, f.k_im);
+      for (std::size_t t = u + 1; t < m.Nt; ++t) {
+        const cplx w = mul(mul(distances.kernel(t), f.C_A), contrast_product(m, t, u));
+        w_re[t] = w.real();
+        w_im[t] = w.imag();
+      }
+      // The vectors of u with their components apart, so that the dot products of one
+      // function of t with all functions of u vectorise; the owned ones packed as well.
+      const std::int64_t* au = &m.tet_unknown[kSlots * u];
+      const double* bu = m.basis + 18 * u;
+      cplx* column_u[kSlots];
+      double ux[kSlots], uy[kSlots], uz[kSlots];
+      int owned = 0;
+      cplx* owned_column[kSlots];
+      double ox[kSlots], oy[kSlots], oz[kSlots];
+      for (int l = 0; l < cu; ++l) {
+        column_u[l] = z.column(au[l]);
+        ux[l] = bu[3 * l];
+        uy[l] = bu[3 * l + 1];
+        uz[l] = bu[3 * l + 2];
+        if (owner.owns(au[l])) {
+          owned_column[owned] = column_u[l];
+          ox[owned] = ux[l];
+          oy[owned] = uy[l];
+          oz[owned++] = uz[l];
         }
       }
-      for (std::size_t t0 = u0 + 1; t0 < m.Nt; t0 += kBlock) {
-        const std::size_t t1 = std::min(t0 + kBlock, m.Nt);
-        for (std::size_t u = u0; u < u1; ++u) {
-          const SweepRow& r = rows[u - u0];
-          if (r.count == 0) continue;
-          const SweepDistances& d_u = distances[u - u0];
-          for (std::size_t t = std::max(t0, u + 1); t < t1; ++t) {
-            const int ct = m.tet_count[t];
-            if (ct == 0 || d_u.coinciding(t) || !spans.pair_reaches(t, u, owner)) continue;
-            const cplx w(r.w_re[t], r.w_im[t]);
-            const cplx2 wv = as_pair(w);
-            const std::int64_t* at = &m.tet_unknown[kSlots * t];
-            const double* bt = m.basis + 18 * t;
-            if (spans.lo(t) > spans.hi(u)) {
-              for (int i = 0; i < ct; ++i) {
-                const std::int64_t a = at[i];
-                const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
-                double d[kSlots];  // b_u,l · b_t,i
-                for (int l = 0; l < r.owned; ++l)
-                  d[l] = r.owned_x[l] * x + r.owned_y[l] * y + r.owned_z[l] * zc;
-                for (int l = 0; l < r.owned; ++l) add_scaled(r.owned_column[l] + a, wv, d[l]);
-              }
-            } else {
-              for (int i = 0; i < ct; ++i) {
-                const std::int64_t a = at[i];
-                cplx* column_a = z.column(a);
-                const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
-                for (int l = 0; l < r.count; ++l) {
-                  const double d = r.x[l] * x + r.y[l] * y + r.z[l] * zc;
-                  Folder::pair(column_a, r.column[l], a, r.unknown[l],
-                               cplx(w.real() * d, w.imag() * d), owner);
-                }
-              }
-            }
+      for (std::size_t t = u + 1; t < m.Nt; ++t) {
+        const int ct = m.tet_count[t];
+        if (ct == 0 || distances.coinciding(t) || !spans.pair_reaches(t, u, owner)) continue;
+        const cplx2 w{w_re[t], w_im[t]};
+        const std::int64_t* at = &m.tet_unknown[kSlots * t];
+        const double* bt = m.basis + 18 * t;
+        if (spans.lo(t) > spans.hi(u)) {
+          for (int i = 0; i < ct; ++i) {
+            const std::int64_t a = at[i];
+            const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
+            double d[kSlots];  // b_u,l · b_t,i
+            for (int l = 0; l < owned; ++l) d[l] = ox[l] * x + oy[l] * y + oz[l] * zc;
+            for (int l = 0; l < owned; ++l) add_scaled(owned_column[l] + a, w, d[l]);
+          }
+          continue;
+        }
+        for (int i = 0; i < ct; ++i) {
+          const std::int64_t a = at[i];
+          cplx* column_a = z.column(a);
+          const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
+          for (int l = 0; l < cu; ++l) {
+            const double d = ux[l] * x + uy[l] * y + uz[l] * zc;
+            Folder::pair(column_a, column_u[l], a, au[l], cplx(w_re[t] * d, w_im[t] * d), owner);
           }
         }
       }
