@@ -113,10 +113,10 @@ void current_centres(const Scatter& scatter, const SurfaceMesh& s, const VolumeM
   SlotValues u;
   for (std::size_t tr = 0; tr < s.Tr; ++tr) {
     if (!scatter.has_edges(tr)) continue;
-    distances.from(s.centroid + 3 * tr, v.center_t, 0, v.Nt, f.k_im);
+    distances.from(s.centroid + 3 * tr, v.center_t, 0, v.Nt, f.k_re, f.k_im);
     for (std::size_t t = 0; t < v.Nt; ++t) {
       if (v.tet_count[t] == 0 || distances.coinciding(t)) continue;
-      centre_values(s, v, tr, t, distances.kernel(t, f.k_re), u);
+      centre_values(s, v, tr, t, distances.kernel(t), u);
       scatter_current(scatter, v, tr, t, h[t], u);
     }
   }
@@ -170,10 +170,10 @@ void charge_centres(const Scatter& scatter, const SurfaceMesh& s, const VolumeMe
   SweepDistances distances(v.F, "the charge coupling");
   for (std::size_t tr = 0; tr < s.Tr; ++tr) {
     if (!scatter.has_edges(tr)) continue;
-    distances.from(s.centroid + 3 * tr, v.center_f, 0, v.F, f.k_im);
+    distances.from(s.centroid + 3 * tr, v.center_f, 0, v.F, f.k_re, f.k_im);
     for (std::size_t fc = 0; fc < v.F; ++fc) {
       if (v.face_count[fc] == 0 || distances.coinciding(fc)) continue;
-      scatter_charge(scatter, v, tr, fc, distances.kernel(fc, f.k_re), f);
+      scatter_charge(scatter, v, tr, fc, distances.kernel(fc), f);
     }
   }
 }

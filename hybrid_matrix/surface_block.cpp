@@ -1,9 +1,14 @@
 #include "surface_block.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "block_arith.hpp"
+#include "column_split.hpp"
 #include "errors.hpp"
 #include "kernel_sums.hpp"
 #include "memory.hpp"
@@ -11,10 +16,6 @@
 namespace mom::hybrid {
 
 namespace {
-
-inline double dot3(const double* u, const double* v) {
-  return u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
-}
 
 // The sums of one triangle pair: S (⟨G⟩) and V[3j + i] (⟨ρ_i·ρ_j·G⟩) for slot i of the first
 // triangle and slot j of the second.
@@ -48,14 +49,14 @@ Side side_of(const SurfaceMesh& m, std::size_t t) {
 }
 
 // Adds s_m·s_n·Z[3j + i] for every edge m of P (slot i) and n of Q (slot j) at the
-// lower-triangle position (max(m, n), min(m, n)). For P ≠ Q a combination m = n (the edge that
-// P and Q share) lands twice on the diagonal, once per orientation, which supplies both of its
-// cross terms; for P = Q each unordered combination is added once (only m ≤ n). The two
-// orientations (m ≤ n to (n, m), then n ≤ m to (m, n)) are taken in one pass; they touch
-// different entries except for m = n, which receives its two equal terms one after the other
-// either way.
+// lower-triangle position (max(m, n), min(m, n)), when the owner holds its column min(m, n). For
+// P ≠ Q a combination m = n (the edge that P and Q share) lands twice on the diagonal, once per
+// orientation, which supplies both of its cross terms; for P = Q each unordered combination is
+// added once (only m ≤ n). The two orientations (m ≤ n to (n, m), then n ≤ m to (m, n)) are
+// taken in one pass; they touch different entries except for m = n, which receives its two
+// equal terms one after the other either way.
 void scatter(cplx* z, std::size_t n, const SurfaceMesh& mesh, std::size_t p, std::size_t q,
-             const cplx table[9]) {
+             const cplx table[9], const ColumnOwner& owner = ColumnOwner{}) {
   const Side sp = side_of(mesh, p);
   const Side sq = side_of(mesh, q);
   const bool self = (p == q);
@@ -73,6 +74,7 @@ void scatter(cplx* z, std::size_t n, const SurfaceMesh& mesh, std::size_t p, std
         const double sign = (hp == hq) ? 1.0 : -1.0;
         for (std::size_t y = 0; y < count_q; ++y) {
           const std::size_t en = ne[y];
+          if (!owner.owns(static_cast<std::int64_t>(em < en ? em : en))) continue;
           const cplx w = sign * table[3 * static_cast<std::size_t>(slots_q[en]) + i];
           if (em <= en) z[en + n * em] += w;
           if (!self && en <= em) z[em + n * en] += w;
@@ -81,6 +83,16 @@ void scatter(cplx* z, std::size_t n, const SurfaceMesh& mesh, std::size_t p, std
     }
   }
 }
+
+// An edge of the second triangle of a sweep row whose column the thread owns: its column, its
+// slot and sign in that triangle. A triangle normally has three edges; rows of triangles with
+// more than kMaxFast take the general scatter only.
+struct OwnedEdge {
+  cplx* column;
+  std::size_t slot;
+  double sign;
+};
+constexpr std::size_t kMaxFast = 8;
 
 // Centroid estimate of the pair (p, q): G at the two centroids, V[3j + i] = (ρ_q,j · ρ_p,i)·G.
 void centroid_estimate(const SurfaceMesh& m, std::size_t p, std::size_t q, const Coefficients& f,
@@ -104,6 +116,26 @@ void centroid_estimate(const SurfaceMesh& m, std::size_t p, std::size_t q, const
                           "finite: the centroid estimate between them is infinite");
 }
 
+// The smallest and largest edge of every triangle (both lists are in ascending order).
+ElementSpans edge_spans(const SurfaceMesh& m) {
+  const TriangleEdges& l = m.lists;
+  return ElementSpans(
+      m.Tr,
+      [&l](std::size_t t, std::int64_t& lo, std::int64_t& hi) {
+        lo = std::numeric_limits<std::int64_t>::max();
+        hi = -1;
+        if (l.plus_start[t + 1] != l.plus_start[t]) {
+          lo = static_cast<std::int64_t>(l.plus_edges[l.plus_start[t]]);
+          hi = static_cast<std::int64_t>(l.plus_edges[l.plus_start[t + 1] - 1]);
+        }
+        if (l.minus_start[t + 1] != l.minus_start[t]) {
+          lo = std::min(lo, static_cast<std::int64_t>(l.minus_edges[l.minus_start[t]]));
+          hi = std::max(hi, static_cast<std::int64_t>(l.minus_edges[l.minus_start[t + 1] - 1]));
+        }
+      },
+      "the centroid sweep");
+}
+
 // Phase A: every unordered pair of distinct triangles (p, q), p > q, with p first: G at the two
 // centroids (no guard: distinct triangles have distinct centroids) and
 // V[3j + i] = (ρ_q,j · ρ_p,i)·G, the numbers pointKernel gives, computed in two passes per q.
@@ -114,98 +146,162 @@ void centroid_estimate(const SurfaceMesh& m, std::size_t p, std::size_t q, const
 // triangle order, the entries of one sweep over p then lie down a few columns instead of across
 // them (a new memory page per entry), which made the scatter several times slower. Each entry
 // receives the same few terms as in a p-outer sweep, only summed in another order.
-void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
-  std::vector<double> amplitude = make_buffer<double>(m.Tr, "the centroid sweep");
-  std::vector<double> phase = make_buffer<double>(m.Tr, "the centroid sweep");
-  double* F = amplitude.data();
-  double* arg = phase.data();
-  const double* c = m.centroid;
-  PairTable t;
-  cplx table[9];
-  std::size_t coinciding = 0;
-  for (std::size_t q = 0; q < m.Tr; ++q) {
-    const double cx = c[3 * q], cy = c[3 * q + 1], cz = c[3 * q + 2];
-    for (std::size_t p = q + 1; p < m.Tr; ++p) {
-      const double dx = cx - c[3 * p];
-      const double dy = cy - c[3 * p + 1];
-      const double dz = cz - c[3 * p + 2];
-      const double R = std::sqrt(dx * dx + dy * dy + dz * dz);
-      F[p] = fullKernelAmplitude(R, f.k_im);
-      arg[p] = f.k_re * R;
-      coinciding += (R > 0.0) ? 0 : 1;  // also counts NaN coordinates
+//
+// The sweep runs on two threads split by columns. Every row q is checked for coinciding
+// centroids by at least one thread (the first takes the rows no thread writes from); each
+// thread stops at its first bad row, so the smallest of those is the first bad row overall.
+void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f,
+                    const ElementSpans& spans) {
+  std::size_t bad_row[2] = {m.Tr, m.Tr};
+  on_column_split(spans, m.Tr, [&](const ColumnOwner& owner, int thread) {
+    std::vector<double> amplitude = make_buffer<double>(m.Tr, "the centroid sweep");
+    std::vector<double> phase = make_buffer<double>(m.Tr, "the centroid sweep");
+    std::vector<double> sine = make_buffer<double>(m.Tr, "the centroid sweep");
+    std::vector<double> cosine = make_buffer<double>(m.Tr, "the centroid sweep");
+    double* F = amplitude.data();
+    double* arg = phase.data();
+    const double* c = m.centroid;
+    PairTable t;
+    cplx table[9];
+    for (std::size_t q = 0; q < m.Tr; ++q) {
+      const bool writes = spans.row_reaches(q, owner);
+      if (!writes && !(thread == 0 && !spans.row_reaches(q, ColumnOwner{}))) continue;
+      const double cx = c[3 * q], cy = c[3 * q + 1], cz = c[3 * q + 2];
+      std::size_t coinciding = 0;
+      for (std::size_t p = q + 1; p < m.Tr; ++p) {
+        const double dx = cx - c[3 * p];
+        const double dy = cy - c[3 * p + 1];
+        const double dz = cz - c[3 * p + 2];
+        const double R = std::sqrt(dx * dx + dy * dy + dz * dz);
+        F[p] = fullKernelAmplitude(R, f.k_im);
+        arg[p] = f.k_re * R;
+        coinciding += (R > 0.0) ? 0 : 1;  // also counts NaN coordinates
+      }
+      if (coinciding != 0) {
+        bad_row[thread] = q;
+        return;
+      }
+      if (!writes) continue;
+      sinCos(arg + q + 1, m.Tr - q - 1, sine.data() + q + 1, cosine.data() + q + 1);
+      // The edges of q in the owner's columns, plus list first: where every edge of p is
+      // larger than every edge of q, each term of the pair lands in one of their columns, at
+      // the row of the edge of p, once.
+      OwnedEdge own[kMaxFast];
+      std::size_t owned = 0;
+      const Side sq = side_of(m, q);
+      bool fast = sq.n_plus + sq.n_minus <= kMaxFast;
+      for (int h = 0; h < 2 && fast; ++h) {
+        const std::size_t* e = h == 0 ? sq.plus : sq.minus;
+        const std::int64_t* slots = h == 0 ? m.slot_p.data() : m.slot_m.data();
+        for (std::size_t y = 0; y < (h == 0 ? sq.n_plus : sq.n_minus); ++y) {
+          if (!owner.owns(static_cast<std::int64_t>(e[y]))) continue;
+          own[owned++] = {z + n * e[y], static_cast<std::size_t>(slots[e[y]]), h == 0 ? 1.0 : -1.0};
+        }
+      }
+      const double* rq = m.centroid_rho + 9 * q;
+      for (std::size_t p = q + 1; p < m.Tr; ++p) {
+        if (!spans.pair_reaches(p, q, owner)) continue;
+        const double* rp = m.centroid_rho + 9 * p;
+        t.s_re = cosine[p] * F[p];
+        t.s_im = -sine[p] * F[p];
+        for (int j = 0; j < 3; ++j) {
+          for (int i = 0; i < 3; ++i) {
+            const double d = dot3(rq + 3 * j, rp + 3 * i);
+            t.v_re[3 * j + i] = d * t.s_re;
+            t.v_im[3 * j + i] = d * t.s_im;
+          }
+        }
+        pair_values(t, f, table);
+        if (fast && spans.lo(p) > spans.hi(q)) {
+          cplx2 v[9];
+          for (int k = 0; k < 9; ++k) v[k] = cplx2{table[k].real(), table[k].imag()};
+          const Side sp = side_of(m, p);
+          for (int h = 0; h < 2; ++h) {
+            const std::size_t* e = h == 0 ? sp.plus : sp.minus;
+            const std::int64_t* slots = h == 0 ? m.slot_p.data() : m.slot_m.data();
+            const std::size_t count = h == 0 ? sp.n_plus : sp.n_minus;
+            for (std::size_t x = 0; x < count; ++x) {
+              const std::size_t em = e[x];
+              const std::size_t i = static_cast<std::size_t>(slots[em]);
+              for (std::size_t y = 0; y < owned; ++y) {
+                const double sign = h == 0 ? own[y].sign : -own[y].sign;
+                add_scaled(own[y].column + em, v[3 * own[y].slot + i], sign);
+              }
+            }
+          }
+        } else {
+          scatter(z, n, m, p, q, table, owner);
+        }
+      }
     }
-    if (coinciding != 0) report_coinciding(m, q);
-    const double* rq = m.centroid_rho + 9 * q;
-    for (std::size_t p = q + 1; p < m.Tr; ++p) {
-      const double* rp = m.centroid_rho + 9 * p;
-      t.s_re = std::cos(arg[p]) * F[p];
-      t.s_im = -std::sin(arg[p]) * F[p];
-      for (int j = 0; j < 3; ++j) {
-        for (int i = 0; i < 3; ++i) {
-          const double d = dot3(rq + 3 * j, rp + 3 * i);
-          t.v_re[3 * j + i] = d * t.s_re;
-          t.v_im[3 * j + i] = d * t.s_im;
+  });
+  const std::size_t bad = std::min(bad_row[0], bad_row[1]);
+  if (bad != m.Tr) report_coinciding(m, bad);
+}
+
+// Phase B: the listed near pairs, in list order, on two threads split by columns as in phase A.
+void near_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f,
+                const ElementSpans& spans) {
+  const std::size_t grid = checked_mul(m.QM, m.QM, "the near-pair scratch");
+  on_list_split(spans, m.near_i.data(), m.near_j.data(), m.K, [&](const ColumnOwner& owner, int) {
+    std::vector<double> scratch_re = make_buffer<double>(grid, "the near-pair scratch");
+    std::vector<double> scratch_im = make_buffer<double>(grid, "the near-pair scratch");
+    PairTable t;
+    PairTable c;
+    cplx table[9];
+    const std::size_t qm = m.QM;
+    for (std::size_t k = 0; k < m.K; ++k) {
+      const std::size_t I = static_cast<std::size_t>(m.near_i[k]);
+      const std::size_t J = static_cast<std::size_t>(m.near_j[k]);
+      if (!spans.pair_reaches(I, J, owner)) continue;
+      smoothPairSums(m.points + 3 * qm * I, qm, m.weights, m.point_rho + 9 * qm * I,
+                     m.points + 3 * qm * J, qm, m.weights, m.point_rho + 9 * qm * J, f.k_re, f.k_im,
+                     &t.s_re, &t.s_im, t.v_re, t.v_im, scratch_re.data(), scratch_im.data());
+      // Static parts, real only. The table is slot-of-I major, V is slot-of-J major.
+      t.s_re += m.near_ss[k];
+      const double* rs = m.near_rs + 9 * k;
+      for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) t.v_re[3 * j + i] += rs[3 * i + j];
+      if (I != J) {
+        // Take back the estimate phase A added for this pair (independent of the order).
+        centroid_estimate(m, I, J, f, c);
+        t.s_re -= c.s_re;
+        t.s_im -= c.s_im;
+        for (int q = 0; q < 9; ++q) {
+          t.v_re[q] -= c.v_re[q];
+          t.v_im[q] -= c.v_im[q];
         }
       }
       pair_values(t, f, table);
-      scatter(z, n, m, p, q, table);
+      scatter(z, n, m, I, J, table, owner);
     }
-  }
+  });
 }
 
-// Phase B: the listed near pairs, in list order.
-void near_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
-  const std::size_t grid = checked_mul(m.QM, m.QM, "the near-pair scratch");
-  std::vector<double> scratch_re = make_buffer<double>(grid, "the near-pair scratch");
-  std::vector<double> scratch_im = make_buffer<double>(grid, "the near-pair scratch");
-  PairTable t;
-  PairTable c;
-  cplx table[9];
-  const std::size_t qm = m.QM;
-  for (std::size_t k = 0; k < m.K; ++k) {
-    const std::size_t I = static_cast<std::size_t>(m.near_i[k]);
-    const std::size_t J = static_cast<std::size_t>(m.near_j[k]);
-    smoothPairSums(m.points + 3 * qm * I, qm, m.weights, m.point_rho + 9 * qm * I,
-                   m.points + 3 * qm * J, qm, m.weights, m.point_rho + 9 * qm * J, f.k_re, f.k_im,
-                   &t.s_re, &t.s_im, t.v_re, t.v_im, scratch_re.data(), scratch_im.data());
-    // Static parts, real only. The table is slot-of-I major, V is slot-of-J major.
-    t.s_re += m.near_ss[k];
-    const double* rs = m.near_rs + 9 * k;
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 3; ++j) t.v_re[3 * j + i] += rs[3 * i + j];
-    if (I != J) {
-      // Take back the estimate phase A added for this pair (independent of the order).
-      centroid_estimate(m, I, J, f, c);
-      t.s_re -= c.s_re;
-      t.s_im -= c.s_im;
-      for (int q = 0; q < 9; ++q) {
-        t.v_re[q] -= c.v_re[q];
-        t.v_im[q] -= c.v_im[q];
+// Phase C: A(r, c) ← jω·l_r·l_c·A(r, c) on the lower triangle of the surface block; two threads
+// take the columns before and after Ns·(1 − 1/√2), which split the triangle in halves.
+void scale_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
+  const std::int64_t ns = static_cast<std::int64_t>(m.Ns);
+  const std::int64_t split = static_cast<std::int64_t>(0.29289321881345254 * m.Ns);
+  on_two_owners(m.Ns >= 1024, split, [&](const ColumnOwner& owner, int) {
+    for (std::int64_t c = std::max<std::int64_t>(owner.lo, 0); c < std::min(owner.hi, ns); ++c) {
+      cplx* col = z + n * c;
+      const double lc = m.edge_length[c];
+      for (std::size_t r = c; r < m.Ns; ++r) {
+        const double x = m.edge_length[r] * lc * col[r].real();
+        const double y = m.edge_length[r] * lc * col[r].imag();
+        col[r] = cplx(-(y * f.omega_re + x * f.omega_im), x * f.omega_re - y * f.omega_im);
       }
     }
-    pair_values(t, f, table);
-    scatter(z, n, m, I, J, table);
-  }
-}
-
-// Phase C: A(r, c) ← jω·l_r·l_c·A(r, c) on the lower triangle of the surface block.
-void scale_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
-  for (std::size_t c = 0; c < m.Ns; ++c) {
-    cplx* col = z + n * c;
-    const double lc = m.edge_length[c];
-    for (std::size_t r = c; r < m.Ns; ++r) {
-      const double x = m.edge_length[r] * lc * col[r].real();
-      const double y = m.edge_length[r] * lc * col[r].imag();
-      col[r] = cplx(-(y * f.omega_re + x * f.omega_im), x * f.omega_re - y * f.omega_im);
-    }
-  }
+  });
 }
 
 }  // namespace
 
 void fill_surface_block(cplx* z, std::size_t n, const SurfaceMesh& mesh, const Coefficients& f) {
-  centroid_phase(z, n, mesh, f);
-  near_phase(z, n, mesh, f);
+  const ElementSpans spans = edge_spans(mesh);
+  centroid_phase(z, n, mesh, f, spans);
+  near_phase(z, n, mesh, f, spans);
   scale_phase(z, n, mesh, f);
 }
 

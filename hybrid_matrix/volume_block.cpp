@@ -1,9 +1,13 @@
 #include "volume_block.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "block_arith.hpp"
+#include "column_split.hpp"
 #include "kernel_sums.hpp"
 #include "memory.hpp"
 
@@ -30,13 +34,20 @@ class Folder {
     *entry += v;
     if (a == b) *entry += v;
   }
+  // The pair fold of a sweep thread: only into the columns it owns.
+  static void pair(cplx* column_a, cplx* column_b, std::int64_t a, std::int64_t b, cplx v,
+                   const ColumnOwner& owner) {
+    if (owner.owns(a >= b ? b : a)) pair(column_a, column_b, a, b, v);
+  }
   // Both functions from one element: every ordered pair of its functions is visited, so only
   // the orientation with b ≥ a is taken and each unordered pair lands once.
   void self(std::int64_t a, std::int64_t b, cplx v) const {
     if (b >= a) column_[a][b] += v;
   }
-  // A listed pair (I, J): the self fold for I = J, the pair fold otherwise.
-  void listed(std::int64_t a, std::int64_t b, cplx v, bool same) const {
+  // A listed pair (I, J): the self fold for I = J, the pair fold otherwise, into the owner's
+  // columns (the entry's column is min(a, b) either way).
+  void listed(std::int64_t a, std::int64_t b, cplx v, bool same, const ColumnOwner& owner) const {
+    if (!owner.owns(a < b ? a : b)) return;
     if (same) {
       self(a, b, v);
     } else {
@@ -63,12 +74,29 @@ cplx contrast_product(const VolumeMesh& m, std::size_t t, std::size_t u) {
               (a * m.contrast_im[u] + b * m.contrast_re[u]) * m.volume[u]);
 }
 
+// The smallest and largest volume unknown of every element (count[e] slots of unknown[6e …]).
+ElementSpans unknown_spans(std::size_t elements, const std::vector<std::int64_t>& unknown,
+                           const std::vector<int>& count, const char* what) {
+  return ElementSpans(
+      elements,
+      [&](std::size_t e, std::int64_t& lo, std::int64_t& hi) {
+        lo = std::numeric_limits<std::int64_t>::max();
+        hi = -1;
+        for (int k = 0; k < count[e]; ++k) {
+          lo = std::min(lo, unknown[kSlots * e + k]);
+          hi = std::max(hi, unknown[kSlots * e + k]);
+        }
+      },
+      what);
+}
+
 cplx face_coefficient(const VolumeMesh& m, std::size_t f, std::size_t k) {
   return cplx(m.diff_re[kSlots * f + k], m.diff_im[kSlots * f + k]);
 }
 
 // Scalar potential between every unordered pair of distinct faces n > m, at the centroids:
-// −(C_phi·D_n,i)·D_m,l·g_nm, face n first, added by the pair fold.
+// −(C_phi·D_n,i)·D_m,l·g_nm, face n first, added by the pair fold (or straight into the columns
+// of m where every function of n is numbered after every function of m).
 //
 // The face m with the smaller number runs in the outer loop: where the unknowns are numbered
 // roughly in element order, the entries of one sweep over n then lie down the few columns of
@@ -77,63 +105,87 @@ cplx face_coefficient(const VolumeMesh& m, std::size_t f, std::size_t k) {
 // n-outer sweep; an entry receives its terms in another order. Each inner sweep takes two
 // passes: the distances of all n > m, then one cosine and one sine per pair and the function
 // loop.
-void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
-  SweepDistances distances(m.F, "the face sweep");
+void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
+                const ElementSpans& spans) {
   // C_phi·D_n,i of every face and slot, formed once.
   std::vector<cplx> scaled =
       make_buffer<cplx>(checked_mul(kSlots, m.F, "the face sweep"), "the face sweep");
   for (std::size_t fn = 0; fn < m.F; ++fn)
     for (int i = 0; i < m.face_count[fn]; ++i)
       scaled[kSlots * fn + i] = mul(f.C_phi, face_coefficient(m, fn, i));
-  for (std::size_t fm = 0; fm < m.F; ++fm) {
-    const int cm = m.face_count[fm];
-    if (cm == 0) continue;
-    distances.from(m.center_f + 3 * fm, m.center_f, fm + 1, m.F, f.k_im);
-    const std::int64_t* am = &m.face_unknown[kSlots * fm];
-    cplx* column_m[kSlots];
-    cplx dm[kSlots];
-    for (int l = 0; l < cm; ++l) {
-      column_m[l] = z.column(am[l]);
-      dm[l] = face_coefficient(m, fm, l);
-    }
-    for (std::size_t fn = fm + 1; fn < m.F; ++fn) {
-      const int cn = m.face_count[fn];
-      if (cn == 0 || distances.coinciding(fn)) continue;
-      const cplx g = distances.kernel(fn, f.k_re);
-      const std::int64_t* an = &m.face_unknown[kSlots * fn];
-      for (int i = 0; i < cn; ++i) {
-        const std::int64_t a = an[i];
-        cplx* column_a = z.column(a);
-        const cplx cd = scaled[kSlots * fn + i];
-        for (int l = 0; l < cm; ++l) {
-          Folder::pair(column_a, column_m[l], a, am[l], -mul(mul(cd, dm[l]), g));
+  on_column_split(spans, m.F, [&](const ColumnOwner& owner, int) {
+    SweepDistances distances(m.F, "the face sweep");
+    for (std::size_t fm = 0; fm < m.F; ++fm) {
+      const int cm = m.face_count[fm];
+      if (cm == 0 || !spans.row_reaches(fm, owner)) continue;
+      distances.from(m.center_f + 3 * fm, m.center_f, fm + 1, m.F, f.k_re, f.k_im);
+      const std::int64_t* am = &m.face_unknown[kSlots * fm];
+      cplx* column_m[kSlots];
+      cplx dm[kSlots];
+      int owned = 0;  // the functions of fm in the owner's columns, packed
+      cplx* owned_column[kSlots];
+      cplx owned_dm[kSlots];
+      for (int l = 0; l < cm; ++l) {
+        column_m[l] = z.column(am[l]);
+        dm[l] = face_coefficient(m, fm, l);
+        if (owner.owns(am[l])) {
+          owned_column[owned] = column_m[l];
+          owned_dm[owned++] = dm[l];
+        }
+      }
+      for (std::size_t fn = fm + 1; fn < m.F; ++fn) {
+        const int cn = m.face_count[fn];
+        if (cn == 0 || distances.coinciding(fn) || !spans.pair_reaches(fn, fm, owner)) continue;
+        const cplx g = distances.kernel(fn);
+        const std::int64_t* an = &m.face_unknown[kSlots * fn];
+        if (spans.lo(fn) > spans.hi(fm)) {  // every term in a column of fm, off the diagonal
+          for (int i = 0; i < cn; ++i) {
+            const std::int64_t a = an[i];
+            const cplx cd = scaled[kSlots * fn + i];
+            for (int l = 0; l < owned; ++l)
+              add_scaled(owned_column[l] + a, as_pair(-mul(mul(cd, owned_dm[l]), g)), 1.0);
+          }
+          continue;
+        }
+        for (int i = 0; i < cn; ++i) {
+          const std::int64_t a = an[i];
+          cplx* column_a = z.column(a);
+          const cplx cd = scaled[kSlots * fn + i];
+          for (int l = 0; l < cm; ++l) {
+            Folder::pair(column_a, column_m[l], a, am[l], -mul(mul(cd, dm[l]), g), owner);
+          }
         }
       }
     }
-  }
+  });
 }
 
 // Listed face pairs: the pair sum of the smoothed kernel plus the static ⟨1/R⟩, the centroid
-// value of the sweep taken back for distinct faces.
-void near_faces(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+// value of the sweep taken back for distinct faces. In list order, on two threads split by
+// columns.
+void near_faces(const Folder& z, const VolumeMesh& m, const Coefficients& f,
+                const ElementSpans& spans) {
   const std::size_t q = m.QF;
-  for (std::size_t k = 0; k < m.K_ff; ++k) {
-    const std::size_t I = static_cast<std::size_t>(m.ff_i[k]);
-    const std::size_t J = static_cast<std::size_t>(m.ff_j[k]);
-    double sr, si;
-    smoothScalarSum(m.points_f + 3 * q * I, q, m.weights_f, m.points_f + 3 * q * J, q, m.weights_f,
-                    f.k_re, f.k_im, &sr, &si);
-    cplx s(sr + m.ff_ss[k], si);
-    if (I != J) s -= centre(m.center_f, I, J, f);
-    const std::int64_t* ai = &m.face_unknown[kSlots * I];
-    const std::int64_t* aj = &m.face_unknown[kSlots * J];
-    for (int i = 0; i < m.face_count[I]; ++i) {
-      for (int l = 0; l < m.face_count[J]; ++l) {
-        const cplx dd = mul(face_coefficient(m, I, i), face_coefficient(m, J, l));
-        z.listed(ai[i], aj[l], -mul(mul(f.C_phi, dd), s), I == J);
+  on_list_split(spans, m.ff_i.data(), m.ff_j.data(), m.K_ff, [&](const ColumnOwner& owner, int) {
+    for (std::size_t k = 0; k < m.K_ff; ++k) {
+      const std::size_t I = static_cast<std::size_t>(m.ff_i[k]);
+      const std::size_t J = static_cast<std::size_t>(m.ff_j[k]);
+      if (!spans.pair_reaches(I, J, owner)) continue;
+      double sr, si;
+      smoothScalarSum(m.points_f + 3 * q * I, q, m.weights_f, m.points_f + 3 * q * J, q,
+                      m.weights_f, f.k_re, f.k_im, &sr, &si);
+      cplx s(sr + m.ff_ss[k], si);
+      if (I != J) s -= centre(m.center_f, I, J, f);
+      const std::int64_t* ai = &m.face_unknown[kSlots * I];
+      const std::int64_t* aj = &m.face_unknown[kSlots * J];
+      for (int i = 0; i < m.face_count[I]; ++i) {
+        for (int l = 0; l < m.face_count[J]; ++l) {
+          const cplx dd = mul(face_coefficient(m, I, i), face_coefficient(m, J, l));
+          z.listed(ai[i], aj[l], -mul(mul(f.C_phi, dd), s), I == J, owner);
+        }
       }
     }
-  }
+  });
 }
 
 // The material term inside every tetrahedron: q_t·V_t·(n_t,i · b_t,l), q_t = κ_t/ε_t with
@@ -163,68 +215,105 @@ void material_term(const Folder& z, const VolumeMesh& m) {
 // Vector potential between every unordered pair of distinct tetrahedra t > u, at the centroids:
 // (g_tu·C_A)·P_tu·(b_u,l · b_t,i), tetrahedron t first, added by the pair fold. Per pair one
 // square root, one cosine and one sine; the function loop only multiplies and adds. As in the
-// face sweep, the tetrahedron u with the smaller number runs in the outer loop and each inner
-// sweep takes two passes.
-void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
-  SweepDistances distances(m.Nt, "the tetrahedron sweep");
-  for (std::size_t u = 0; u < m.Nt; ++u) {
-    const int cu = m.tet_count[u];
-    if (cu == 0) continue;
-    distances.from(m.center_t + 3 * u, m.center_t, u + 1, m.Nt, f.k_im);
-    const std::int64_t* au = &m.tet_unknown[kSlots * u];
-    const double* bu = m.basis + 18 * u;
-    // The vectors of u with their components apart, so that the dot products of one function
-    // of t with all functions of u vectorise.
-    cplx* column_u[kSlots];
-    double ux[kSlots], uy[kSlots], uz[kSlots];
-    for (int l = 0; l < cu; ++l) {
-      column_u[l] = z.column(au[l]);
-      ux[l] = bu[3 * l];
-      uy[l] = bu[3 * l + 1];
-      uz[l] = bu[3 * l + 2];
-    }
-    for (std::size_t t = u + 1; t < m.Nt; ++t) {
-      const int ct = m.tet_count[t];
-      if (ct == 0 || distances.coinciding(t)) continue;
-      const cplx w = mul(mul(distances.kernel(t, f.k_re), f.C_A), contrast_product(m, t, u));
-      const std::int64_t* at = &m.tet_unknown[kSlots * t];
-      const double* bt = m.basis + 18 * t;
-      for (int i = 0; i < ct; ++i) {
-        const std::int64_t a = at[i];
-        cplx* column_a = z.column(a);
-        const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
-        for (int l = 0; l < cu; ++l) {
-          const double d = ux[l] * x + uy[l] * y + uz[l] * zc;  // b_u,l · b_t,i
-          Folder::pair(column_a, column_u[l], a, au[l], cplx(w.real() * d, w.imag() * d));
+// face sweep, the tetrahedron u with the smaller number runs in the outer loop, and each row
+// takes its passes over all t first (distances and kernels, then the factors
+// w_t = (g_tu·C_A)·P_tu) in loops that vectorise. Where all unknowns of t are larger than those
+// of u (most pairs of a mesh numbered in element order), every term lands in a column of u and
+// never on the diagonal: that case skips the fold and visits only the columns the thread owns.
+void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
+                 const ElementSpans& spans) {
+  on_column_split(spans, m.Nt, [&](const ColumnOwner& owner, int) {
+    const char* what = "the tetrahedron sweep";
+    SweepDistances distances(m.Nt, what);
+    std::vector<double> w_re = make_buffer<double>(m.Nt, what);
+    std::vector<double> w_im = make_buffer<double>(m.Nt, what);
+    for (std::size_t u = 0; u < m.Nt; ++u) {
+      const int cu = m.tet_count[u];
+      if (cu == 0 || !spans.row_reaches(u, owner)) continue;
+      distances.from(m.center_t + 3 * u, m.center_t, u + 1, m.Nt, f.k_re, f.k_im);
+      for (std::size_t t = u + 1; t < m.Nt; ++t) {
+        const cplx w = mul(mul(distances.kernel(t), f.C_A), contrast_product(m, t, u));
+        w_re[t] = w.real();
+        w_im[t] = w.imag();
+      }
+      // The vectors of u with their components apart, so that the dot products of one
+      // function of t with all functions of u vectorise; the owned ones packed as well.
+      const std::int64_t* au = &m.tet_unknown[kSlots * u];
+      const double* bu = m.basis + 18 * u;
+      cplx* column_u[kSlots];
+      double ux[kSlots], uy[kSlots], uz[kSlots];
+      int owned = 0;
+      cplx* owned_column[kSlots];
+      double ox[kSlots], oy[kSlots], oz[kSlots];
+      for (int l = 0; l < cu; ++l) {
+        column_u[l] = z.column(au[l]);
+        ux[l] = bu[3 * l];
+        uy[l] = bu[3 * l + 1];
+        uz[l] = bu[3 * l + 2];
+        if (owner.owns(au[l])) {
+          owned_column[owned] = column_u[l];
+          ox[owned] = ux[l];
+          oy[owned] = uy[l];
+          oz[owned++] = uz[l];
+        }
+      }
+      for (std::size_t t = u + 1; t < m.Nt; ++t) {
+        const int ct = m.tet_count[t];
+        if (ct == 0 || distances.coinciding(t) || !spans.pair_reaches(t, u, owner)) continue;
+        const cplx2 w{w_re[t], w_im[t]};
+        const std::int64_t* at = &m.tet_unknown[kSlots * t];
+        const double* bt = m.basis + 18 * t;
+        if (spans.lo(t) > spans.hi(u)) {
+          for (int i = 0; i < ct; ++i) {
+            const std::int64_t a = at[i];
+            const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
+            double d[kSlots];  // b_u,l · b_t,i
+            for (int l = 0; l < owned; ++l) d[l] = ox[l] * x + oy[l] * y + oz[l] * zc;
+            for (int l = 0; l < owned; ++l) add_scaled(owned_column[l] + a, w, d[l]);
+          }
+          continue;
+        }
+        for (int i = 0; i < ct; ++i) {
+          const std::int64_t a = at[i];
+          cplx* column_a = z.column(a);
+          const double x = bt[3 * i], y = bt[3 * i + 1], zc = bt[3 * i + 2];
+          for (int l = 0; l < cu; ++l) {
+            const double d = ux[l] * x + uy[l] * y + uz[l] * zc;
+            Folder::pair(column_a, column_u[l], a, au[l], cplx(w_re[t] * d, w_im[t] * d), owner);
+          }
         }
       }
     }
-  }
+  });
 }
 
 // Listed tetrahedron pairs: pair sum plus static value, the sweep's centroid value taken back
-// for distinct tetrahedra, times C_A·P.
-void near_tetrahedra(const Folder& z, const VolumeMesh& m, const Coefficients& f) {
+// for distinct tetrahedra, times C_A·P. In list order, on two threads split by columns.
+void near_tetrahedra(const Folder& z, const VolumeMesh& m, const Coefficients& f,
+                     const ElementSpans& spans) {
   const std::size_t q = m.QT;
-  for (std::size_t k = 0; k < m.K_tt; ++k) {
-    const std::size_t I = static_cast<std::size_t>(m.tt_i[k]);
-    const std::size_t J = static_cast<std::size_t>(m.tt_j[k]);
-    double sr, si;
-    smoothScalarSum(m.points_t + 3 * q * I, q, m.weights_t, m.points_t + 3 * q * J, q, m.weights_t,
-                    f.k_re, f.k_im, &sr, &si);
-    cplx s(sr + m.tt_ss[k], si);
-    if (I != J) s -= centre(m.center_t, I, J, f);
-    const cplx w = mul(mul(s, f.C_A), contrast_product(m, I, J));
-    const std::int64_t* ai = &m.tet_unknown[kSlots * I];
-    const std::int64_t* aj = &m.tet_unknown[kSlots * J];
-    const double* bi = m.basis + 18 * I;
-    const double* bj = m.basis + 18 * J;
-    for (int i = 0; i < m.tet_count[I]; ++i) {
-      for (int l = 0; l < m.tet_count[J]; ++l) {
-        z.listed(ai[i], aj[l], w * dot3(bi + 3 * i, bj + 3 * l), I == J);
+  on_list_split(spans, m.tt_i.data(), m.tt_j.data(), m.K_tt, [&](const ColumnOwner& owner, int) {
+    for (std::size_t k = 0; k < m.K_tt; ++k) {
+      const std::size_t I = static_cast<std::size_t>(m.tt_i[k]);
+      const std::size_t J = static_cast<std::size_t>(m.tt_j[k]);
+      if (!spans.pair_reaches(I, J, owner)) continue;
+      double sr, si;
+      smoothScalarSum(m.points_t + 3 * q * I, q, m.weights_t, m.points_t + 3 * q * J, q,
+                      m.weights_t, f.k_re, f.k_im, &sr, &si);
+      cplx s(sr + m.tt_ss[k], si);
+      if (I != J) s -= centre(m.center_t, I, J, f);
+      const cplx w = mul(mul(s, f.C_A), contrast_product(m, I, J));
+      const std::int64_t* ai = &m.tet_unknown[kSlots * I];
+      const std::int64_t* aj = &m.tet_unknown[kSlots * J];
+      const double* bi = m.basis + 18 * I;
+      const double* bj = m.basis + 18 * J;
+      for (int i = 0; i < m.tet_count[I]; ++i) {
+        for (int l = 0; l < m.tet_count[J]; ++l) {
+          z.listed(ai[i], aj[l], w * dot3(bi + 3 * i, bj + 3 * l), I == J, owner);
+        }
       }
     }
-  }
+  });
 }
 
 }  // namespace
@@ -232,11 +321,15 @@ void near_tetrahedra(const Folder& z, const VolumeMesh& m, const Coefficients& f
 void fill_volume_block(cplx* z, std::size_t n, std::size_t ns, const VolumeMesh& mesh,
                        const Coefficients& f) {
   const Folder folder(z, n, ns, mesh.Nv);
-  face_sweep(folder, mesh, f);
-  near_faces(folder, mesh, f);
+  const ElementSpans faces =
+      unknown_spans(mesh.F, mesh.face_unknown, mesh.face_count, "the face sweep");
+  face_sweep(folder, mesh, f, faces);
+  near_faces(folder, mesh, f, faces);
   material_term(folder, mesh);
-  tetra_sweep(folder, mesh, f);
-  near_tetrahedra(folder, mesh, f);
+  const ElementSpans tetrahedra =
+      unknown_spans(mesh.Nt, mesh.tet_unknown, mesh.tet_count, "the tetrahedron sweep");
+  tetra_sweep(folder, mesh, f, tetrahedra);
+  near_tetrahedra(folder, mesh, f, tetrahedra);
 }
 
 }  // namespace mom::hybrid

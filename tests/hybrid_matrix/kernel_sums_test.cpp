@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -169,6 +171,45 @@ TEST(KernelSums, PointKernelMatchesFullKernel) {
         EXPECT_DOUBLE_EQ(vr[2 * j + i], ref.real());
         EXPECT_DOUBLE_EQ(vi[2 * j + i], ref.imag());
       }
+  }
+}
+
+// The vector sine/cosine against the long-double library functions: within one unit in the
+// last place over small, medium and large arguments, exact multiples of π/2 neighbours, and the
+// hand-over to the library beyond the reduction range (Inf and NaN included). Each argument
+// gives the same bits alone as inside a long array (the near-pair corrections rely on it).
+TEST(KernelSums, SinCosWithinOneUlpAndIndependentOfPosition) {
+  std::vector<double> x = random_values(4000, -2e5, 2e5, 11);
+  for (const double v : random_values(4000, -4, 4, 12)) x.push_back(v);
+  for (const double v : random_values(1000, -1e-6, 1e-6, 13)) x.push_back(v);
+  for (int k = -2000; k <= 2000; ++k) {  // next to multiples of π/2, where reduction cancels
+    const double m = k * 1.5707963267948966;
+    x.push_back(std::nextafter(m, 1e9));
+    x.push_back(std::nextafter(m, -1e9));
+  }
+  for (const double v : {0.0, -0.0, 0.3, 0.78125, 823549.9, 823550.5, -1e7, 3e300, 1e-310})
+    x.push_back(v);
+  x.push_back(INFINITY);
+  x.push_back(NAN);
+  std::vector<double> s(x.size()), c(x.size());
+  sinCos(x.data(), x.size(), s.data(), c.data());
+  auto ulps = [](double got, long double ref) {
+    const double r = static_cast<double>(ref);
+    const double unit = std::max(std::abs(std::nextafter(r, INFINITY) - r), 4.9e-324);
+    return static_cast<double>(std::fabs(static_cast<long double>(got) - ref) / unit);
+  };
+  for (std::size_t e = 0; e < x.size(); ++e) {
+    double s1, c1;
+    sinCos(&x[e], 1, &s1, &c1);
+    if (std::isnan(x[e]) || std::isinf(x[e])) {
+      EXPECT_TRUE(std::isnan(s[e]) && std::isnan(c[e]) && std::isnan(s1)) << x[e];
+      continue;
+    }
+    EXPECT_EQ(std::memcmp(&s1, &s[e], sizeof s1), 0) << x[e];
+    EXPECT_EQ(std::memcmp(&c1, &c[e], sizeof c1), 0) << x[e];
+    const long double xl = x[e];
+    EXPECT_LE(ulps(s[e], std::sin(xl)), 1.0) << "sin " << x[e];
+    EXPECT_LE(ulps(c[e], std::cos(xl)), 1.0) << "cos " << x[e];
   }
 }
 

@@ -12,12 +12,14 @@
 // value in place of it.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
 #include <map>
 #include <random>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "records.hpp"
@@ -224,18 +226,30 @@ inline cd pair_sum(const double* p1, std::size_t n1, const double* w1, const dou
   return s;
 }
 
+// The listings of every unordered element pair: list positions by (smaller, larger) element.
+using Listings = std::map<std::pair<std::size_t, std::size_t>, std::vector<std::size_t>>;
+inline Listings listings(const std::vector<double>& is, const std::vector<double>& js) {
+  Listings l;
+  for (std::size_t e = 0; e < is.size(); ++e) {
+    const std::size_t I = is[e], J = js[e];
+    l[{std::min(I, J), std::max(I, J)}].push_back(e);
+  }
+  return l;
+}
+
 // G between elements i and j (ordered): the centre kernel unless i = j, replaced by each
 // listing of the pair (in either order) with the quadrature plus its static value.
 inline cd element_kernel(std::size_t i, std::size_t j, const std::vector<double>& centres,
                          const std::vector<double>& points, const std::vector<double>& w,
                          const std::vector<double>& is, const std::vector<double>& js,
-                         const std::vector<double>& ss, cd k) {
+                         const std::vector<double>& ss, const Listings& listed, cd k) {
   const cd c = i == j ? cd(0) : centre(&centres[3 * i], &centres[3 * j], k);
   cd g = c;
   const std::size_t q = w.size();
-  for (std::size_t e = 0; e < is.size(); ++e) {
+  const auto found = listed.find({std::min(i, j), std::max(i, j)});
+  if (found == listed.end()) return g;
+  for (const std::size_t e : found->second) {
     const std::size_t I = is[e], J = js[e];
-    if (!((I == i && J == j) || (I == j && J == i))) continue;
     g += pair_sum(&points[3 * q * I], q, w.data(), &points[3 * q * J], q, w.data(), k) + ss[e] - c;
   }
   return g;
@@ -246,6 +260,7 @@ inline cd element_kernel(std::size_t i, std::size_t j, const std::vector<double>
 inline void add_volume_reference(const Volume& v, const testmesh::Frequency& f, std::size_t ns,
                                  std::size_t n, std::vector<cd>& z) {
   const cd k = f.k();
+  const Listings tt = listings(v.tt_is, v.tt_js), ff = listings(v.ff_is, v.ff_js);
   auto add = [&](int a, int b, cd value) {  // 1-based unknowns, a ≥ b
     z[(ns + a - 1) + n * (ns + b - 1)] += value;
   };
@@ -261,7 +276,8 @@ inline void add_volume_reference(const Volume& v, const testmesh::Frequency& f, 
       }
     for (std::size_t u = 0; u < v.nt(); ++u) {
       const cd ku(v.contrast_re[u], v.contrast_im[u]);
-      const cd G = element_kernel(t, u, v.center_t, v.points_t, v.wt, v.tt_is, v.tt_js, v.tt_ss, k);
+      const cd G =
+          element_kernel(t, u, v.center_t, v.points_t, v.wt, v.tt_is, v.tt_js, v.tt_ss, tt, k);
       for (int i = 0; i < v.edges_tni[t]; ++i)
         for (int l = 0; l < v.edges_tni[u]; ++l) {
           const int a = v.edges_tn[6 * t + i], b = v.edges_tn[6 * u + l];
@@ -274,7 +290,8 @@ inline void add_volume_reference(const Volume& v, const testmesh::Frequency& f, 
   }
   for (std::size_t p = 0; p < v.nf(); ++p)
     for (std::size_t q = 0; q < v.nf(); ++q) {
-      const cd G = element_kernel(p, q, v.center_f, v.points_f, v.wf, v.ff_is, v.ff_js, v.ff_ss, k);
+      const cd G =
+          element_kernel(p, q, v.center_f, v.points_f, v.wf, v.ff_is, v.ff_js, v.ff_ss, ff, k);
       for (int i = 0; i < v.edges_fni[p]; ++i)
         for (int l = 0; l < v.edges_fni[q]; ++l) {
           const int a = v.edges_fn[6 * p + i], b = v.edges_fn[6 * q + l];
