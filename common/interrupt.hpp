@@ -6,7 +6,8 @@
 // running call. The hook lets the host deliver a pending interrupt, which ends the call by
 // unwinding through the caller's frames, so everything owned by RAII types is released.
 // Without a hook (unit tests, other callers of the cores) it does nothing.
-// Main thread only: the hook talks to the host.
+// The hook talks to the host, so only the thread that installed it calls it: worker threads
+// may call poll_interrupt() freely, it does nothing there.
 #pragma once
 
 namespace mom {

@@ -1,6 +1,7 @@
 #include <vector>
 
 #include "block_arith.hpp"
+#include "interrupt.hpp"
 #include "kernel_sums.hpp"
 #include "memory.hpp"
 #include "volume_block.hpp"
@@ -112,6 +113,7 @@ void current_centres(const Scatter& scatter, const SurfaceMesh& s, const VolumeM
   SweepDistances distances(v.Nt, "the current coupling");
   SlotValues u;
   for (std::size_t tr = 0; tr < s.Tr; ++tr) {
+    poll_interrupt();
     if (!scatter.has_edges(tr)) continue;
     distances.from(s.centroid + 3 * tr, v.center_t, 0, v.Nt, f.k_re, f.k_im);
     for (std::size_t t = 0; t < v.Nt; ++t) {
@@ -169,6 +171,7 @@ void charge_centres(const Scatter& scatter, const SurfaceMesh& s, const VolumeMe
                     const Coefficients& f) {
   SweepDistances distances(v.F, "the charge coupling");
   for (std::size_t tr = 0; tr < s.Tr; ++tr) {
+    poll_interrupt();
     if (!scatter.has_edges(tr)) continue;
     distances.from(s.centroid + 3 * tr, v.center_f, 0, v.F, f.k_re, f.k_im);
     for (std::size_t fc = 0; fc < v.F; ++fc) {

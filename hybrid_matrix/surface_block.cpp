@@ -10,6 +10,7 @@
 #include "block_arith.hpp"
 #include "column_split.hpp"
 #include "errors.hpp"
+#include "interrupt.hpp"
 #include "kernel_sums.hpp"
 #include "memory.hpp"
 
@@ -164,6 +165,7 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
     PairTable t;
     cplx table[9];
     for (std::size_t q = 0; q < m.Tr; ++q) {
+      poll_interrupt();
       const bool writes = spans.row_reaches(q, owner);
       if (!writes && !(thread == 0 && !spans.row_reaches(q, ColumnOwner{}))) continue;
       const double cx = c[3 * q], cy = c[3 * q + 1], cz = c[3 * q + 2];

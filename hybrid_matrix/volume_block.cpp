@@ -8,6 +8,7 @@
 
 #include "block_arith.hpp"
 #include "column_split.hpp"
+#include "interrupt.hpp"
 #include "kernel_sums.hpp"
 #include "memory.hpp"
 
@@ -116,6 +117,7 @@ void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
   on_column_split(spans, m.F, [&](const ColumnOwner& owner, int) {
     SweepDistances distances(m.F, "the face sweep");
     for (std::size_t fm = 0; fm < m.F; ++fm) {
+      poll_interrupt();
       const int cm = m.face_count[fm];
       if (cm == 0 || !spans.row_reaches(fm, owner)) continue;
       distances.from(m.center_f + 3 * fm, m.center_f, fm + 1, m.F, f.k_re, f.k_im);
@@ -228,6 +230,7 @@ void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
     std::vector<double> w_re = make_buffer<double>(m.Nt, what);
     std::vector<double> w_im = make_buffer<double>(m.Nt, what);
     for (std::size_t u = 0; u < m.Nt; ++u) {
+      poll_interrupt();
       const int cu = m.tet_count[u];
       if (cu == 0 || !spans.row_reaches(u, owner)) continue;
       distances.from(m.center_t + 3 * u, m.center_t, u + 1, m.Nt, f.k_re, f.k_im);

@@ -26,4 +26,16 @@ TEST(Interrupt, HookIsRateLimitedAndRemovable) {
   EXPECT_EQ(g_calls, before + 1);
 }
 
+TEST(Interrupt, OtherThreadsNeverCallTheHook) {
+  g_calls = 0;
+  const mom::InterruptHook previous = mom::set_interrupt_hook(&count_call);
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  std::thread worker([] { mom::poll_interrupt(); });
+  worker.join();
+  EXPECT_EQ(g_calls, 0);
+  mom::poll_interrupt();
+  EXPECT_EQ(g_calls, 1);
+  mom::set_interrupt_hook(previous);
+}
+
 }  // namespace
