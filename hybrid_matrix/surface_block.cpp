@@ -168,18 +168,21 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
       poll_interrupt();
       const bool writes = spans.row_reaches(q, owner);
       if (!writes && !(thread == 0 && !spans.row_reaches(q, ColumnOwner{}))) continue;
+      // The count of coinciding centroids is kept as a double (exact far beyond any mesh
+      // size): an integer count of a floating-point comparison keeps the loop scalar.
       const double cx = c[3 * q], cy = c[3 * q + 1], cz = c[3 * q + 2];
-      std::size_t coinciding = 0;
+      const double k_re = f.k_re, k_im = f.k_im;
+      double coinciding = 0.0;
       for (std::size_t p = q + 1; p < m.Tr; ++p) {
         const double dx = cx - c[3 * p];
         const double dy = cy - c[3 * p + 1];
         const double dz = cz - c[3 * p + 2];
         const double R = std::sqrt(dx * dx + dy * dy + dz * dz);
-        F[p] = fullKernelAmplitude(R, f.k_im);
-        arg[p] = f.k_re * R;
-        coinciding += (R > 0.0) ? 0 : 1;  // also counts NaN coordinates
+        F[p] = fullKernelAmplitude(R, k_im);
+        arg[p] = k_re * R;
+        coinciding += (R > 0.0) ? 0.0 : 1.0;  // also counts NaN coordinates
       }
-      if (coinciding != 0) {
+      if (coinciding != 0.0) {
         bad_row[thread] = q;
         return;
       }
