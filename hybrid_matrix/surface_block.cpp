@@ -162,7 +162,8 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
     double* F = amplitude.data();
     double* arg = phase.data();
     const double* c = m.centroid;
-    PairTable t;
+    const double a_re = f.C_As.real(), a_im = f.C_As.imag();
+    const double phi_re = f.C_phis.real(), phi_im = f.C_phis.imag();
     cplx table[9];
     for (std::size_t q = 0; q < m.Tr; ++q) {
       poll_interrupt();
@@ -207,16 +208,19 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
       for (std::size_t p = q + 1; p < m.Tr; ++p) {
         if (!spans.pair_reaches(p, q, owner)) continue;
         const double* rp = m.centroid_rho + 9 * p;
-        t.s_re = cosine[p] * F[p];
-        t.s_im = -sine[p] * F[p];
+        // With V[3j + i] = d_ji·G, d_ji = ρ_q,j · ρ_p,i, the table is
+        // C_As·V + C_phis·G = (C_As·G)·d_ji + C_phis·G: two complex products per pair and
+        // one real multiply-add per slot combination.
+        const double g_re = cosine[p] * F[p];
+        const double g_im = -sine[p] * F[p];
+        const double x_re = a_re * g_re - a_im * g_im, x_im = a_re * g_im + a_im * g_re;
+        const double y_re = phi_re * g_re - phi_im * g_im, y_im = phi_re * g_im + phi_im * g_re;
         for (int j = 0; j < 3; ++j) {
           for (int i = 0; i < 3; ++i) {
             const double d = dot3(rq + 3 * j, rp + 3 * i);
-            t.v_re[3 * j + i] = d * t.s_re;
-            t.v_im[3 * j + i] = d * t.s_im;
+            table[3 * j + i] = cplx(x_re * d + y_re, x_im * d + y_im);
           }
         }
-        pair_values(t, f, table);
         if (fast && spans.lo(p) > spans.hi(q)) {
           cplx2 v[9];
           for (int k = 0; k < 9; ++k) v[k] = cplx2{table[k].real(), table[k].imag()};
