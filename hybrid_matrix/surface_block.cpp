@@ -49,7 +49,7 @@ Side side_of(const SurfaceMesh& m, std::size_t t) {
           l.minus_edges.data() + l.minus_start[t], l.minus_start[t + 1] - l.minus_start[t]};
 }
 
-// Adds s_m·s_n·Z[3j + i] for every edge m of P (slot i) and n of Q (slot j) at the
+// Adds s_m·s_n·l_m·l_n·Z[3j + i] for every edge m of P (slot i) and n of Q (slot j) at the
 // lower-triangle position (max(m, n), min(m, n)), when the owner holds its column min(m, n). For
 // P ≠ Q a combination m = n (the edge that P and Q share) lands twice on the diagonal, once per
 // orientation, which supplies both of its cross terms; for P = Q each unordered combination is
@@ -76,7 +76,8 @@ void scatter(cplx* z, std::size_t n, const SurfaceMesh& mesh, std::size_t p, std
         for (std::size_t y = 0; y < count_q; ++y) {
           const std::size_t en = ne[y];
           if (!owner.owns(static_cast<std::int64_t>(em < en ? em : en))) continue;
-          const cplx w = sign * table[3 * static_cast<std::size_t>(slots_q[en]) + i];
+          const double factor = sign * (mesh.edge_length[em] * mesh.edge_length[en]);
+          const cplx w = factor * table[3 * static_cast<std::size_t>(slots_q[en]) + i];
           if (em <= en) z[en + n * em] += w;
           if (!self && en <= em) z[em + n * en] += w;
         }
@@ -86,12 +87,13 @@ void scatter(cplx* z, std::size_t n, const SurfaceMesh& mesh, std::size_t p, std
 }
 
 // An edge of the second triangle of a sweep row whose column the thread owns: its column, its
-// slot and sign in that triangle. A triangle normally has three edges; rows of triangles with
-// more than kMaxFast take the general scatter only.
+// slot, sign and length in that triangle. A triangle normally has three edges; rows of triangles
+// with more than kMaxFast take the general scatter only.
 struct OwnedEdge {
   cplx* column;
   std::size_t slot;
   double sign;
+  double length;
 };
 constexpr std::size_t kMaxFast = 8;
 
@@ -201,7 +203,8 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
         const std::int64_t* slots = h == 0 ? m.slot_p.data() : m.slot_m.data();
         for (std::size_t y = 0; y < (h == 0 ? sq.n_plus : sq.n_minus); ++y) {
           if (!owner.owns(static_cast<std::int64_t>(e[y]))) continue;
-          own[owned++] = {z + n * e[y], static_cast<std::size_t>(slots[e[y]]), h == 0 ? 1.0 : -1.0};
+          own[owned++] = {z + n * e[y], static_cast<std::size_t>(slots[e[y]]), h == 0 ? 1.0 : -1.0,
+                          m.edge_length[e[y]]};
         }
       }
       const double* rq = m.centroid_rho + 9 * q;
@@ -232,9 +235,10 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
             for (std::size_t x = 0; x < count; ++x) {
               const std::size_t em = e[x];
               const std::size_t i = static_cast<std::size_t>(slots[em]);
+              const double lm = m.edge_length[em];
               for (std::size_t y = 0; y < owned; ++y) {
                 const double sign = h == 0 ? own[y].sign : -own[y].sign;
-                add_scaled(own[y].column + em, v[3 * own[y].slot + i], sign);
+                add_scaled(own[y].column + em, v[3 * own[y].slot + i], sign * (lm * own[y].length));
               }
             }
           }
@@ -287,31 +291,19 @@ void near_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients
   });
 }
 
-// Phase C: A(r, c) ← jω·l_r·l_c·A(r, c) on the lower triangle of the surface block; two threads
-// take the columns before and after Ns·(1 − 1/√2), which split the triangle in halves.
-void scale_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
-  const std::int64_t ns = static_cast<std::int64_t>(m.Ns);
-  const std::int64_t split = static_cast<std::int64_t>(0.29289321881345254 * m.Ns);
-  on_two_owners(m.Ns >= 1024, split, [&](const ColumnOwner& owner, int) {
-    for (std::int64_t c = std::max<std::int64_t>(owner.lo, 0); c < std::min(owner.hi, ns); ++c) {
-      cplx* col = z + n * c;
-      const double lc = m.edge_length[c];
-      for (std::size_t r = c; r < m.Ns; ++r) {
-        const double x = m.edge_length[r] * lc * col[r].real();
-        const double y = m.edge_length[r] * lc * col[r].imag();
-        col[r] = cplx(-(y * f.omega_re + x * f.omega_im), x * f.omega_re - y * f.omega_im);
-      }
-    }
-  });
-}
-
 }  // namespace
 
+// Every term of the pair tables enters the matrix times jω·l_m·l_n: jω is folded into the two
+// potential coefficients, the edge lengths into the sign of each term. (Scaling the finished
+// block instead takes a pass of its own over half the matrix.)
 void fill_surface_block(cplx* z, std::size_t n, const SurfaceMesh& mesh, const Coefficients& f) {
   const ElementSpans spans = edge_spans(mesh);
-  centroid_phase(z, n, mesh, f, spans);
-  near_phase(z, n, mesh, f, spans);
-  scale_phase(z, n, mesh, f);
+  const cplx j_omega(-f.omega_im, f.omega_re);
+  Coefficients scaled = f;
+  scaled.C_As = mul(j_omega, f.C_As);
+  scaled.C_phis = mul(j_omega, f.C_phis);
+  centroid_phase(z, n, mesh, scaled, spans);
+  near_phase(z, n, mesh, scaled, spans);
 }
 
 }  // namespace mom::hybrid
