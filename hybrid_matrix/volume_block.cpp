@@ -238,6 +238,9 @@ void row_factors(const SweepDistances& distances, const VolumeMesh& m, std::size
   }
 }
 
+// How many pairs ahead the tetrahedron sweep requests matrix entries.
+constexpr std::size_t kAhead = 8;
+
 // Vector potential between every unordered pair of distinct tetrahedra t > u, at the centroids:
 // (g_tu·C_A)·P_tu·(b_u,l · b_t,i), tetrahedron t first, added by the pair fold. Per pair one
 // square root, one cosine and one sine; the function loop only multiplies and adds. As in the
@@ -281,6 +284,22 @@ void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
         }
       }
       for (std::size_t t = u + 1; t < m.Nt; ++t) {
+        // The entries of the pair kAhead places on are requested now: in the columns of u they
+        // lie a few rows apart, often on a new page, where the hardware's own prefetch stops;
+        // the fold's entries in the columns of t lie one per column.
+        if (t + kAhead < m.Nt) {
+          const std::size_t v = t + kAhead;
+          const std::int64_t* ahead = &m.tet_unknown[kSlots * v];
+          if (spans.lo(v) > spans.hi(u)) {
+            for (int i = 0; i < m.tet_count[v]; ++i)
+              for (int l = 0; l < owned; ++l) __builtin_prefetch(owned_column[l] + ahead[i], 1);
+          } else {
+            for (int i = 0; i < m.tet_count[v]; ++i)
+              for (int l = 0; l < cu; ++l)
+                __builtin_prefetch(
+                    ahead[i] >= au[l] ? column_u[l] + ahead[i] : z.column(ahead[i]) + au[l], 1);
+          }
+        }
         const int ct = m.tet_count[t];
         if (ct == 0 || distances.coinciding(t) || !spans.pair_reaches(t, u, owner)) continue;
         const cplx2 w{w_re[t], w_im[t]};
