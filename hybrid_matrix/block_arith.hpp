@@ -81,6 +81,11 @@ class SweepDistances {
   cplx kernel(std::size_t e) const {
     return cplx(cos_[e] * amplitude_[e], -sin_[e] * amplitude_[e]);
   }
+  // Its parts by centroid, for loops over a whole row: kernel(e) is
+  // (cosine()[e]·amplitude()[e], −sine()[e]·amplitude()[e]).
+  const double* amplitude() const { return amplitude_.data(); }
+  const double* sine() const { return sin_.data(); }
+  const double* cosine() const { return cos_.data(); }
 
  private:
   std::vector<double> d2_, amplitude_, phase_, sin_, cos_;

@@ -66,17 +66,46 @@ class ElementSpans {
     return std::min(lo_[q], later_lo_[q + 1]) < o.hi && std::min(hi_[q], later_hi_[q + 1]) >= o.lo;
   }
 
-  // Two owners of about equal work: the rows q < s of a sweep over `count` elements hold half of
-  // its pairs, and the split column is the smallest function number of the elements from s on.
-  // Where functions are numbered roughly in element order, the first owner then takes the long
-  // rows before s and the second the short rows after it.
+  // Two owners of about equal work. The owner of the columns below s evaluates the pairs with
+  // min(lo_p, lo_q) < s, the other those with min(hi_p, hi_q) ≥ s; elements whose functions
+  // lie on both sides of s (wide spans) put their pairs on both lists. With L(s) elements whose
+  // smallest function is ≥ s and H(s) elements whose largest is ≥ s, the two counts are
+  // C(count, 2) − C(L(s), 2), growing with s, and C(H(s), 2), falling with s: the split is the
+  // s where the larger of the two is smallest, found by bisection over sorted copies of the
+  // smallest and largest function numbers.
   std::int64_t balanced_split() const {
     const std::size_t count = lo_.size();
-    const double half = 0.25 * static_cast<double>(count) * static_cast<double>(count);
-    double pairs = 0.0;
-    std::size_t s = 0;
-    while (s < count && pairs < half) pairs += static_cast<double>(count - 1 - s++);
-    return later_lo_[s] == kNone ? std::numeric_limits<std::int64_t>::max() : later_lo_[s];
+    std::vector<std::int64_t> lo = make_buffer<std::int64_t>(count, "the sweep split");
+    std::vector<std::int64_t> hi = make_buffer<std::int64_t>(count, "the sweep split");
+    std::int64_t top = -1;
+    for (std::size_t e = 0; e < count; ++e) {
+      lo[e] = lo_[e];
+      hi[e] = hi_[e];
+      top = std::max(top, hi_[e]);
+    }
+    if (top < 0) return std::numeric_limits<std::int64_t>::max();
+    std::sort(lo.begin(), lo.end());
+    std::sort(hi.begin(), hi.end());
+    const auto pairs = [](std::size_t k) {
+      return 0.5 * static_cast<double>(k) * (k > 0 ? k - 1 : 0);
+    };
+    const auto at_least = [](const std::vector<std::int64_t>& v, std::int64_t s) {
+      return static_cast<std::size_t>(v.end() - std::lower_bound(v.begin(), v.end(), s));
+    };
+    const auto first = [&](std::int64_t s) { return pairs(count) - pairs(at_least(lo, s)); };
+    const auto second = [&](std::int64_t s) { return pairs(at_least(hi, s)); };
+    // The smallest s in [0, top + 1] where the first owner's count reaches the second's.
+    std::int64_t a = 0, b = top + 1;
+    while (a < b) {
+      const std::int64_t mid = a + (b - a) / 2;
+      if (first(mid) >= second(mid)) {
+        b = mid;
+      } else {
+        a = mid + 1;
+      }
+    }
+    if (a > 0 && std::max(first(a - 1), second(a - 1)) < std::max(first(a), second(a))) --a;
+    return a;
   }
 
  private:

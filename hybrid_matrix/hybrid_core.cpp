@@ -42,14 +42,20 @@ SystemMatrix::SystemMatrix(std::size_t n) : n_(n) {
   }
   // Touch the pages of the lower triangle once, in address order: the fillers' first writes
   // come in scattered order, where each page fault costs about twice as much. The pages of the
-  // upper triangle are never touched and stay unmapped zero pages. Two threads share the work
-  // (the operating system serves their page faults in parallel): the first takes the columns
-  // before n·(1 − 1/√2), which hold half of the lower triangle.
+  // upper triangle are never touched and stay unmapped zero pages. A column's part seldom starts
+  // on a page boundary, so one write per page length from the diagonal can stop one page short
+  // of the column's last entry: that entry is written as well. A page the fillers first read
+  // (entry += term) would be mapped to the shared zero page and copied at the write, a second
+  // fault with a cross-processor TLB flush while the other sweep thread runs. Two threads share
+  // the work (the operating system serves their page faults in parallel): the first takes the
+  // columns before n·(1 − 1/√2), which hold half of the lower triangle.
   constexpr std::size_t kPage = 4096 / sizeof(cplx);
   cplx* a = a_.get();
   const auto touch = [a, n](std::size_t first, std::size_t last) {
-    for (std::size_t c = first; c < last; ++c)
+    for (std::size_t c = first; c < last; ++c) {
       for (std::size_t r = c; r < n; r += kPage) a[r + n * c] = cplx(0.0, 0.0);
+      a[n - 1 + n * c] = cplx(0.0, 0.0);
+    }
   };
   const std::size_t split = static_cast<std::size_t>(0.29289321881345254 * static_cast<double>(n));
   constexpr std::size_t kParallelOrder = 1024;

@@ -49,7 +49,7 @@ Side side_of(const SurfaceMesh& m, std::size_t t) {
           l.minus_edges.data() + l.minus_start[t], l.minus_start[t + 1] - l.minus_start[t]};
 }
 
-// Adds s_m·s_n·Z[3j + i] for every edge m of P (slot i) and n of Q (slot j) at the
+// Adds s_m·s_n·l_m·l_n·Z[3j + i] for every edge m of P (slot i) and n of Q (slot j) at the
 // lower-triangle position (max(m, n), min(m, n)), when the owner holds its column min(m, n). For
 // P ≠ Q a combination m = n (the edge that P and Q share) lands twice on the diagonal, once per
 // orientation, which supplies both of its cross terms; for P = Q each unordered combination is
@@ -76,7 +76,8 @@ void scatter(cplx* z, std::size_t n, const SurfaceMesh& mesh, std::size_t p, std
         for (std::size_t y = 0; y < count_q; ++y) {
           const std::size_t en = ne[y];
           if (!owner.owns(static_cast<std::int64_t>(em < en ? em : en))) continue;
-          const cplx w = sign * table[3 * static_cast<std::size_t>(slots_q[en]) + i];
+          const double factor = sign * (mesh.edge_length[em] * mesh.edge_length[en]);
+          const cplx w = factor * table[3 * static_cast<std::size_t>(slots_q[en]) + i];
           if (em <= en) z[en + n * em] += w;
           if (!self && en <= em) z[em + n * en] += w;
         }
@@ -86,12 +87,13 @@ void scatter(cplx* z, std::size_t n, const SurfaceMesh& mesh, std::size_t p, std
 }
 
 // An edge of the second triangle of a sweep row whose column the thread owns: its column, its
-// slot and sign in that triangle. A triangle normally has three edges; rows of triangles with
-// more than kMaxFast take the general scatter only.
+// slot, sign and length in that triangle. A triangle normally has three edges; rows of triangles
+// with more than kMaxFast take the general scatter only.
 struct OwnedEdge {
   cplx* column;
   std::size_t slot;
   double sign;
+  double length;
 };
 constexpr std::size_t kMaxFast = 8;
 
@@ -162,24 +164,28 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
     double* F = amplitude.data();
     double* arg = phase.data();
     const double* c = m.centroid;
-    PairTable t;
+    const double a_re = f.C_As.real(), a_im = f.C_As.imag();
+    const double phi_re = f.C_phis.real(), phi_im = f.C_phis.imag();
     cplx table[9];
     for (std::size_t q = 0; q < m.Tr; ++q) {
       poll_interrupt();
       const bool writes = spans.row_reaches(q, owner);
       if (!writes && !(thread == 0 && !spans.row_reaches(q, ColumnOwner{}))) continue;
+      // The count of coinciding centroids is kept as a double (exact far beyond any mesh
+      // size): an integer count of a floating-point comparison keeps the loop scalar.
       const double cx = c[3 * q], cy = c[3 * q + 1], cz = c[3 * q + 2];
-      std::size_t coinciding = 0;
+      const double k_re = f.k_re, k_im = f.k_im;
+      double coinciding = 0.0;
       for (std::size_t p = q + 1; p < m.Tr; ++p) {
         const double dx = cx - c[3 * p];
         const double dy = cy - c[3 * p + 1];
         const double dz = cz - c[3 * p + 2];
         const double R = std::sqrt(dx * dx + dy * dy + dz * dz);
-        F[p] = fullKernelAmplitude(R, f.k_im);
-        arg[p] = f.k_re * R;
-        coinciding += (R > 0.0) ? 0 : 1;  // also counts NaN coordinates
+        F[p] = fullKernelAmplitude(R, k_im);
+        arg[p] = k_re * R;
+        coinciding += (R > 0.0) ? 0.0 : 1.0;  // also counts NaN coordinates
       }
-      if (coinciding != 0) {
+      if (coinciding != 0.0) {
         bad_row[thread] = q;
         return;
       }
@@ -197,23 +203,27 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
         const std::int64_t* slots = h == 0 ? m.slot_p.data() : m.slot_m.data();
         for (std::size_t y = 0; y < (h == 0 ? sq.n_plus : sq.n_minus); ++y) {
           if (!owner.owns(static_cast<std::int64_t>(e[y]))) continue;
-          own[owned++] = {z + n * e[y], static_cast<std::size_t>(slots[e[y]]), h == 0 ? 1.0 : -1.0};
+          own[owned++] = {z + n * e[y], static_cast<std::size_t>(slots[e[y]]), h == 0 ? 1.0 : -1.0,
+                          m.edge_length[e[y]]};
         }
       }
       const double* rq = m.centroid_rho + 9 * q;
       for (std::size_t p = q + 1; p < m.Tr; ++p) {
         if (!spans.pair_reaches(p, q, owner)) continue;
         const double* rp = m.centroid_rho + 9 * p;
-        t.s_re = cosine[p] * F[p];
-        t.s_im = -sine[p] * F[p];
+        // With V[3j + i] = d_ji·G, d_ji = ρ_q,j · ρ_p,i, the table is
+        // C_As·V + C_phis·G = (C_As·G)·d_ji + C_phis·G: two complex products per pair and
+        // one real multiply-add per slot combination.
+        const double g_re = cosine[p] * F[p];
+        const double g_im = -sine[p] * F[p];
+        const double x_re = a_re * g_re - a_im * g_im, x_im = a_re * g_im + a_im * g_re;
+        const double y_re = phi_re * g_re - phi_im * g_im, y_im = phi_re * g_im + phi_im * g_re;
         for (int j = 0; j < 3; ++j) {
           for (int i = 0; i < 3; ++i) {
             const double d = dot3(rq + 3 * j, rp + 3 * i);
-            t.v_re[3 * j + i] = d * t.s_re;
-            t.v_im[3 * j + i] = d * t.s_im;
+            table[3 * j + i] = cplx(x_re * d + y_re, x_im * d + y_im);
           }
         }
-        pair_values(t, f, table);
         if (fast && spans.lo(p) > spans.hi(q)) {
           cplx2 v[9];
           for (int k = 0; k < 9; ++k) v[k] = cplx2{table[k].real(), table[k].imag()};
@@ -225,9 +235,10 @@ void centroid_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coeffici
             for (std::size_t x = 0; x < count; ++x) {
               const std::size_t em = e[x];
               const std::size_t i = static_cast<std::size_t>(slots[em]);
+              const double lm = m.edge_length[em];
               for (std::size_t y = 0; y < owned; ++y) {
                 const double sign = h == 0 ? own[y].sign : -own[y].sign;
-                add_scaled(own[y].column + em, v[3 * own[y].slot + i], sign);
+                add_scaled(own[y].column + em, v[3 * own[y].slot + i], sign * (lm * own[y].length));
               }
             }
           }
@@ -280,31 +291,19 @@ void near_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients
   });
 }
 
-// Phase C: A(r, c) ← jω·l_r·l_c·A(r, c) on the lower triangle of the surface block; two threads
-// take the columns before and after Ns·(1 − 1/√2), which split the triangle in halves.
-void scale_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f) {
-  const std::int64_t ns = static_cast<std::int64_t>(m.Ns);
-  const std::int64_t split = static_cast<std::int64_t>(0.29289321881345254 * m.Ns);
-  on_two_owners(m.Ns >= 1024, split, [&](const ColumnOwner& owner, int) {
-    for (std::int64_t c = std::max<std::int64_t>(owner.lo, 0); c < std::min(owner.hi, ns); ++c) {
-      cplx* col = z + n * c;
-      const double lc = m.edge_length[c];
-      for (std::size_t r = c; r < m.Ns; ++r) {
-        const double x = m.edge_length[r] * lc * col[r].real();
-        const double y = m.edge_length[r] * lc * col[r].imag();
-        col[r] = cplx(-(y * f.omega_re + x * f.omega_im), x * f.omega_re - y * f.omega_im);
-      }
-    }
-  });
-}
-
 }  // namespace
 
+// Every term of the pair tables enters the matrix times jω·l_m·l_n: jω is folded into the two
+// potential coefficients, the edge lengths into the sign of each term. (Scaling the finished
+// block instead takes a pass of its own over half the matrix.)
 void fill_surface_block(cplx* z, std::size_t n, const SurfaceMesh& mesh, const Coefficients& f) {
   const ElementSpans spans = edge_spans(mesh);
-  centroid_phase(z, n, mesh, f, spans);
-  near_phase(z, n, mesh, f, spans);
-  scale_phase(z, n, mesh, f);
+  const cplx j_omega(-f.omega_im, f.omega_re);
+  Coefficients scaled = f;
+  scaled.C_As = mul(j_omega, f.C_As);
+  scaled.C_phis = mul(j_omega, f.C_phis);
+  centroid_phase(z, n, mesh, scaled, spans);
+  near_phase(z, n, mesh, scaled, spans);
 }
 
 }  // namespace mom::hybrid

@@ -9,7 +9,7 @@
 // ⟨·⟩ being the area-normalised double integral over the two triangles, G = e^(−jkR)/R.
 // Distinct triangles start from a one-point centroid estimate (phase A); each listed near pair
 // then gets the quadrature of the smoothed kernel plus its static table values, minus the
-// centroid estimate (phase B); finally every entry is multiplied by jω·l_m·l_n (phase C).
+// centroid estimate (phase B). Each term enters already multiplied by jω·l_m·l_n.
 #pragma once
 
 #include <cstddef>
@@ -21,8 +21,8 @@
 namespace mom::hybrid {
 
 // Adds the surface block into the zeroed n × n matrix z (column-major, leading dimension n,
-// n ≥ mesh.Ns; entry (r, c) at z[r + n·c], only r ≥ c written) and applies its final jω·l·l
-// scaling to the Ns × Ns block. Runs after nothing else has written that block.
+// n ≥ mesh.Ns; entry (r, c) at z[r + n·c], only r ≥ c written), every term scaled by
+// jω·l_m·l_n as it is added.
 void fill_surface_block(cplx* z, std::size_t n, const SurfaceMesh& mesh, const Coefficients& f);
 
 }  // namespace mom::hybrid

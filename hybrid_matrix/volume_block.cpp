@@ -214,6 +214,33 @@ void material_term(const Folder& z, const VolumeMesh& m) {
   }
 }
 
+// The factors w_t = (g_tu·C_A)·P_tu of a tetrahedron sweep row u, t = u+1 … Nt−1, with
+// P_tu = contrast_product(m, t, u) and g_tu the row's centre kernel, spelled out in the same
+// order on plain arrays and locals so that the loop vectorises.
+void row_factors(const SweepDistances& distances, const VolumeMesh& m, std::size_t u, cplx C_A,
+                 double* __restrict w_re, double* __restrict w_im) {
+  const double A_re = C_A.real(), A_im = C_A.imag();
+  const double ur = m.contrast_re[u], ui = m.contrast_im[u], uv = m.volume[u];
+  const double* vol = m.volume;
+  const double* cr = m.contrast_re;
+  const double* ci = m.contrast_im;
+  const double* amplitude = distances.amplitude();
+  const double* sine = distances.sine();
+  const double* cosine = distances.cosine();
+  const std::size_t count = m.Nt;
+  for (std::size_t t = u + 1; t < count; ++t) {
+    const double g_re = cosine[t] * amplitude[t], g_im = -sine[t] * amplitude[t];
+    const double h_re = g_re * A_re - g_im * A_im, h_im = g_re * A_im + g_im * A_re;
+    const double a = vol[t] * cr[t], b = vol[t] * ci[t];
+    const double p_re = (a * ur - b * ui) * uv, p_im = (a * ui + b * ur) * uv;
+    w_re[t] = h_re * p_re - h_im * p_im;
+    w_im[t] = h_re * p_im + h_im * p_re;
+  }
+}
+
+// How many pairs ahead the tetrahedron sweep requests matrix entries.
+constexpr std::size_t kAhead = 8;
+
 // Vector potential between every unordered pair of distinct tetrahedra t > u, at the centroids:
 // (g_tu·C_A)·P_tu·(b_u,l · b_t,i), tetrahedron t first, added by the pair fold. Per pair one
 // square root, one cosine and one sine; the function loop only multiplies and adds. As in the
@@ -234,11 +261,7 @@ void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
       const int cu = m.tet_count[u];
       if (cu == 0 || !spans.row_reaches(u, owner)) continue;
       distances.from(m.center_t + 3 * u, m.center_t, u + 1, m.Nt, f.k_re, f.k_im);
-      for (std::size_t t = u + 1; t < m.Nt; ++t) {
-        const cplx w = mul(mul(distances.kernel(t), f.C_A), contrast_product(m, t, u));
-        w_re[t] = w.real();
-        w_im[t] = w.imag();
-      }
+      row_factors(distances, m, u, f.C_A, w_re.data(), w_im.data());
       // The vectors of u with their components apart, so that the dot products of one
       // function of t with all functions of u vectorise; the owned ones packed as well.
       const std::int64_t* au = &m.tet_unknown[kSlots * u];
@@ -261,6 +284,22 @@ void tetra_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
         }
       }
       for (std::size_t t = u + 1; t < m.Nt; ++t) {
+        // The entries of the pair kAhead places on are requested now: in the columns of u they
+        // lie a few rows apart, often on a new page, where the hardware's own prefetch stops;
+        // the fold's entries in the columns of t lie one per column.
+        if (t + kAhead < m.Nt) {
+          const std::size_t v = t + kAhead;
+          const std::int64_t* ahead = &m.tet_unknown[kSlots * v];
+          if (spans.lo(v) > spans.hi(u)) {
+            for (int i = 0; i < m.tet_count[v]; ++i)
+              for (int l = 0; l < owned; ++l) __builtin_prefetch(owned_column[l] + ahead[i], 1);
+          } else {
+            for (int i = 0; i < m.tet_count[v]; ++i)
+              for (int l = 0; l < cu; ++l)
+                __builtin_prefetch(
+                    ahead[i] >= au[l] ? column_u[l] + ahead[i] : z.column(ahead[i]) + au[l], 1);
+          }
+        }
         const int ct = m.tet_count[t];
         if (ct == 0 || distances.coinciding(t) || !spans.pair_reaches(t, u, owner)) continue;
         const cplx2 w{w_re[t], w_im[t]};
