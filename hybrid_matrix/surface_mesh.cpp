@@ -5,42 +5,22 @@
 #include "errors.hpp"
 #include "indices.hpp"
 #include "memory.hpp"
+#include "record_checks.hpp"
 
 namespace mom::hybrid {
 
 namespace {
 
-std::string label(const char* field) { return "field '" + std::string(field) + "' of 'geom'"; }
-
-void require_values(const Table& t, std::size_t needed, const char* field) {
-  if (t.size() < needed) {
-    fail("badSize", label(field) + " has " + std::to_string(t.size()) + " values, at least " +
-                        std::to_string(needed) + " needed");
-  }
-}
+constexpr const char* kRecord = "geom";
 
 // A list of 3-vectors, one per column: exactly 3 rows (a transposed list would be read as
 // garbage) and enough columns.
 void require_vectors(const Table& t, std::size_t vectors, const char* field) {
   if (vectors > 0 && t.rows != 3) {
-    fail("badSize", label(field) + " must hold 3-vectors in its columns (3 rows), not " +
+    fail("badSize", label(field, kRecord) + " must hold 3-vectors in its columns (3 rows), not " +
                         std::to_string(t.rows) + " rows");
   }
-  require_values(t, checked_mul(3, vectors, field), field);
-}
-
-std::size_t vector_length(const Table& t, const char* field) {
-  if (t.rows > 1 && t.cols > 1) {
-    fail("badSize", label(field) + " must be a row vector, not " + std::to_string(t.rows) + " x " +
-                        std::to_string(t.cols));
-  }
-  return t.size();
-}
-
-std::vector<std::int64_t> indices(const Table& t, std::size_t count, std::int64_t base,
-                                  std::size_t upper, const char* field) {
-  return convert_indices<std::int64_t>(t.data, count, base, 0, static_cast<std::int64_t>(upper) - 1,
-                                       label(field));
+  require_values(t, checked_mul(3, vectors, field), field, kRecord);
 }
 
 }  // namespace
@@ -79,28 +59,28 @@ SurfaceMesh prepare_surface(const SurfaceRecord& rec) {
   m.QM = rec.OrderM;
 
   // Sizes first: all of them are cheap and must hold before anything is converted.
-  require_values(rec.TriP, m.Ns, "TriP");
-  require_values(rec.TriM, m.Ns, "TriM");
-  require_values(rec.VerP, m.Ns, "VerP");
-  require_values(rec.VerM, m.Ns, "VerM");
-  require_values(rec.EdgeLength, m.Ns, "EdgeLength");
+  require_values(rec.TriP, m.Ns, "TriP", kRecord);
+  require_values(rec.TriM, m.Ns, "TriM", kRecord);
+  require_values(rec.VerP, m.Ns, "VerP", kRecord);
+  require_values(rec.VerM, m.Ns, "VerM", kRecord);
+  require_values(rec.EdgeLength, m.Ns, "EdgeLength", kRecord);
   require_vectors(rec.PointsFC, m.Tr, "PointsFC");
   require_vectors(rec.PointsFCRho, checked_mul(3, m.Tr, "PointsFCRho"), "PointsFCRho");
   const std::size_t points = checked_mul(m.QM, m.Tr, "PointsM");
   require_vectors(rec.PointsM, points, "PointsM");
   require_vectors(rec.PointsMRho, checked_mul(3, points, "PointsMRho"), "PointsMRho");
-  require_values(rec.WM, m.QM, "WM");
-  m.K = vector_length(rec.ttIS, "ttIS");
-  require_values(rec.ttJS, m.K, "ttJS");
-  require_values(rec.ttSS, m.K, "ttSS");
-  require_values(rec.ttRS, checked_mul(9, m.K, "ttRS"), "ttRS");
+  require_values(rec.WM, m.QM, "WM", kRecord);
+  m.K = vector_length(rec.ttIS, "ttIS", kRecord);
+  require_values(rec.ttJS, m.K, "ttJS", kRecord);
+  require_values(rec.ttSS, m.K, "ttSS", kRecord);
+  require_values(rec.ttRS, checked_mul(9, m.K, "ttRS"), "ttRS", kRecord);
 
-  m.tri_p = indices(rec.TriP, m.Ns, 1, m.Tr, "TriP");
-  m.tri_m = indices(rec.TriM, m.Ns, 1, m.Tr, "TriM");
-  m.slot_p = indices(rec.VerP, m.Ns, 1, 3, "VerP");
-  m.slot_m = indices(rec.VerM, m.Ns, 1, 3, "VerM");
-  m.near_i = indices(rec.ttIS, m.K, 0, m.Tr, "ttIS");
-  m.near_j = indices(rec.ttJS, m.K, 0, m.Tr, "ttJS");
+  m.tri_p = indices(rec.TriP, m.Ns, 1, m.Tr, "TriP", kRecord);
+  m.tri_m = indices(rec.TriM, m.Ns, 1, m.Tr, "TriM", kRecord);
+  m.slot_p = indices(rec.VerP, m.Ns, 1, 3, "VerP", kRecord);
+  m.slot_m = indices(rec.VerM, m.Ns, 1, 3, "VerM", kRecord);
+  m.near_i = indices(rec.ttIS, m.K, 0, m.Tr, "ttIS", kRecord);
+  m.near_j = indices(rec.ttJS, m.K, 0, m.Tr, "ttJS", kRecord);
   m.lists = triangle_edges(m.tri_p.data(), m.tri_m.data(), m.Ns, m.Tr);
 
   m.edge_length = rec.EdgeLength.data;

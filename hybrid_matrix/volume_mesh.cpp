@@ -6,57 +6,34 @@
 #include "errors.hpp"
 #include "indices.hpp"
 #include "memory.hpp"
+#include "record_checks.hpp"
 
 namespace mom::hybrid {
 
 namespace {
 
-std::string label(const char* field, const char* record = "GEOM") {
-  return "field '" + std::string(field) + "' of '" + record + "'";
-}
-
-void require_values(const Table& t, std::size_t needed, const char* field,
-                    const char* record = "GEOM") {
-  if (t.size() < needed) {
-    fail("badSize", label(field, record) + " has " + std::to_string(t.size()) +
-                        " values, at least " + std::to_string(needed) + " needed");
-  }
-}
+constexpr const char* kRecord = "GEOM";
 
 // A table with one column of `rows` values per element (3-vectors, six packed slots): exactly
 // that many rows, since a transposed table would be read as garbage, and enough columns.
 void require_columns(const Table& t, std::size_t rows, std::size_t columns, const char* field) {
   if (columns > 0 && t.rows != rows) {
-    fail("badSize", label(field) + " must have " + std::to_string(rows) +
+    fail("badSize", label(field, kRecord) + " must have " + std::to_string(rows) +
                         " rows (one column per element), not " + std::to_string(t.rows));
   }
-  require_values(t, checked_mul(rows, columns, field), field);
+  require_values(t, checked_mul(rows, columns, field), field, kRecord);
 }
 
 // The current vectors of a tetrahedron: 18 values per column, or 3 per column and six columns
 // per tetrahedron; either way 18·Nt values in tetrahedron order.
 void require_slot_vectors(const Table& t, std::size_t tetrahedra, const char* field) {
   if (tetrahedra > 0 && t.rows != 3 && t.rows != 18) {
-    fail("badSize", label(field) +
+    fail("badSize", label(field, kRecord) +
                         " must have 3 rows (six columns per tetrahedron) or 18 rows, "
                         "not " +
                         std::to_string(t.rows));
   }
-  require_values(t, checked_mul(18, tetrahedra, field), field);
-}
-
-std::size_t vector_length(const Table& t, const char* field) {
-  if (t.rows > 1 && t.cols > 1) {
-    fail("badSize", label(field) + " must be a row vector, not " + std::to_string(t.rows) + " x " +
-                        std::to_string(t.cols));
-  }
-  return t.size();
-}
-
-std::vector<std::int64_t> indices(const Table& t, std::size_t count, std::size_t upper,
-                                  const char* field) {
-  return convert_indices<std::int64_t>(t.data, count, 0, 0, static_cast<std::int64_t>(upper) - 1,
-                                       label(field));
+  require_values(t, checked_mul(18, tetrahedra, field), field, kRecord);
 }
 
 // The packed slot tables of `elements` elements: counts from `count_field` (0…6), and for the
@@ -65,8 +42,8 @@ std::vector<std::int64_t> indices(const Table& t, std::size_t count, std::size_t
 void packed_slots(const Table& numbers, const Table& counts, std::size_t elements, std::size_t nv,
                   const char* number_field, const char* count_field, const char* element,
                   std::vector<std::int64_t>& unknown, std::vector<int>& count) {
-  const std::vector<std::int64_t> c =
-      convert_indices<std::int64_t>(counts.data, elements, 0, 0, kSlots, label(count_field));
+  const std::vector<std::int64_t> c = convert_indices<std::int64_t>(
+      counts.data, elements, 0, 0, kSlots, label(count_field, kRecord));
   count = make_buffer<int>(elements, count_field);
   unknown = make_buffer<std::int64_t>(checked_mul(kSlots, elements, number_field), number_field);
   for (std::size_t e = 0; e < elements; ++e) {
@@ -75,8 +52,8 @@ void packed_slots(const Table& numbers, const Table& counts, std::size_t element
       const double v = numbers.data[kSlots * e + k];
       std::int64_t n = 0;
       if (!truncate_to_int64(v, n) || n < 1 || static_cast<std::uint64_t>(n) > nv) {
-        fail("badIndex", label(number_field) + ": value " + format_index_value(v) + " in slot " +
-                             std::to_string(k + 1) + " of " + element + " " +
+        fail("badIndex", label(number_field, kRecord) + ": value " + format_index_value(v) +
+                             " in slot " + std::to_string(k + 1) + " of " + element + " " +
                              std::to_string(e + 1) + " is outside 1.." + std::to_string(nv));
       }
       unknown[kSlots * e + k] = n - 1;
@@ -98,35 +75,35 @@ VolumeMesh prepare_volume(const VolumeRecord& rec, const ConstantsRecord& consta
 
   // Sizes first: all of them are cheap and must hold before anything is converted.
   require_columns(rec.EdgesTN, kSlots, m.Nt, "EdgesTN");
-  require_values(rec.EdgesTNI, m.Nt, "EdgesTNI");
+  require_values(rec.EdgesTNI, m.Nt, "EdgesTNI", kRecord);
   require_slot_vectors(rec.BasisTC, m.Nt, "BasisTC");
   require_slot_vectors(rec.BasisTCn, m.Nt, "BasisTCn");
-  require_values(rec.VolumeT, m.Nt, "VolumeT");
+  require_values(rec.VolumeT, m.Nt, "VolumeT", kRecord);
   require_columns(rec.CenterT, 3, m.Nt, "CenterT");
-  require_values(rec.Contrast_real, m.Nt, "Contrast_real");
-  require_values(rec.Contrast_imag, m.Nt, "Contrast_imag");
+  require_values(rec.Contrast_real, m.Nt, "Contrast_real", kRecord);
+  require_values(rec.Contrast_imag, m.Nt, "Contrast_imag", kRecord);
   require_columns(rec.EdgesFN, kSlots, m.F, "EdgesFN");
-  require_values(rec.EdgesFNI, m.F, "EdgesFNI");
+  require_values(rec.EdgesFNI, m.F, "EdgesFNI", kRecord);
   require_columns(rec.DiffContrast_real, kSlots, m.F, "DiffContrast_real");
   require_columns(rec.DiffContrast_imag, kSlots, m.F, "DiffContrast_imag");
   require_columns(rec.CenterF, 3, m.F, "CenterF");
   require_columns(rec.PointsT, 3, checked_mul(m.QT, m.Nt, "PointsT"), "PointsT");
-  require_values(rec.WT, m.QT, "WT");
+  require_values(rec.WT, m.QT, "WT", kRecord);
   require_columns(rec.PointsF, 3, checked_mul(m.QF, m.F, "PointsF"), "PointsF");
-  require_values(rec.WF, m.QF, "WF");
-  m.K_tt = vector_length(rec.TTIS, "TTIS");
-  require_values(rec.TTJS, m.K_tt, "TTJS");
-  require_values(rec.TTSS, m.K_tt, "TTSS");
-  m.K_ff = vector_length(rec.FFIS, "FFIS");
-  require_values(rec.FFJS, m.K_ff, "FFJS");
-  require_values(rec.FFSS, m.K_ff, "FFSS");
+  require_values(rec.WF, m.QF, "WF", kRecord);
+  m.K_tt = vector_length(rec.TTIS, "TTIS", kRecord);
+  require_values(rec.TTJS, m.K_tt, "TTJS", kRecord);
+  require_values(rec.TTSS, m.K_tt, "TTSS", kRecord);
+  m.K_ff = vector_length(rec.FFIS, "FFIS", kRecord);
+  require_values(rec.FFJS, m.K_ff, "FFJS", kRecord);
+  require_values(rec.FFSS, m.K_ff, "FFSS", kRecord);
   if (coupling) {
-    m.K_Tt = vector_length(rec.TtIS, "TtIS");
-    require_values(rec.TtJS, m.K_Tt, "TtJS");
-    require_values(rec.TtRS, checked_mul(9, m.K_Tt, "TtRS"), "TtRS");
-    m.K_tF = vector_length(rec.tFIS, "tFIS");
-    require_values(rec.tFJS, m.K_tF, "tFJS");
-    require_values(rec.tFSS, m.K_tF, "tFSS");
+    m.K_Tt = vector_length(rec.TtIS, "TtIS", kRecord);
+    require_values(rec.TtJS, m.K_Tt, "TtJS", kRecord);
+    require_values(rec.TtRS, checked_mul(9, m.K_Tt, "TtRS"), "TtRS", kRecord);
+    m.K_tF = vector_length(rec.tFIS, "tFIS", kRecord);
+    require_values(rec.tFJS, m.K_tF, "tFJS", kRecord);
+    require_values(rec.tFSS, m.K_tF, "tFSS", kRecord);
   }
   require_values(constants.Epsilon_r, m.Nt, "Epsilon_r", "const");
   require_values(constants.tan_delta, m.Nt, "tan_delta", "const");
@@ -147,15 +124,15 @@ VolumeMesh prepare_volume(const VolumeRecord& rec, const ConstantsRecord& consta
                m.tet_unknown, m.tet_count);
   packed_slots(rec.EdgesFN, rec.EdgesFNI, m.F, m.Nv, "EdgesFN", "EdgesFNI", "face", m.face_unknown,
                m.face_count);
-  m.tt_i = indices(rec.TTIS, m.K_tt, m.Nt, "TTIS");
-  m.tt_j = indices(rec.TTJS, m.K_tt, m.Nt, "TTJS");
-  m.ff_i = indices(rec.FFIS, m.K_ff, m.F, "FFIS");
-  m.ff_j = indices(rec.FFJS, m.K_ff, m.F, "FFJS");
+  m.tt_i = indices(rec.TTIS, m.K_tt, 0, m.Nt, "TTIS", kRecord);
+  m.tt_j = indices(rec.TTJS, m.K_tt, 0, m.Nt, "TTJS", kRecord);
+  m.ff_i = indices(rec.FFIS, m.K_ff, 0, m.F, "FFIS", kRecord);
+  m.ff_j = indices(rec.FFJS, m.K_ff, 0, m.F, "FFJS", kRecord);
   if (coupling) {
-    m.Tt_tri = indices(rec.TtIS, m.K_Tt, triangles, "TtIS");
-    m.Tt_tet = indices(rec.TtJS, m.K_Tt, m.Nt, "TtJS");
-    m.tF_tri = indices(rec.tFIS, m.K_tF, triangles, "tFIS");
-    m.tF_face = indices(rec.tFJS, m.K_tF, m.F, "tFJS");
+    m.Tt_tri = indices(rec.TtIS, m.K_Tt, 0, triangles, "TtIS", kRecord);
+    m.Tt_tet = indices(rec.TtJS, m.K_Tt, 0, m.Nt, "TtJS", kRecord);
+    m.tF_tri = indices(rec.tFIS, m.K_tF, 0, triangles, "tFIS", kRecord);
+    m.tF_face = indices(rec.tFJS, m.K_tF, 0, m.F, "tFJS", kRecord);
     m.Tt_rs = rec.TtRS.data;
     m.tF_ss = rec.tFSS.data;
   }
