@@ -162,6 +162,20 @@ void face_sweep(const Folder& z, const VolumeMesh& m, const Coefficients& f,
   });
 }
 
+// The kernel value of a listed pair of elements I, J with q quadrature points each: the pair
+// sum of the smoothed kernel plus the tabulated static value, the sweep's centroid value taken
+// back for distinct elements (the sweep added it; the listed value replaces it).
+cplx listed_pair_value(const double* points, const double* weights, std::size_t q,
+                       const double* centres, std::size_t I, std::size_t J, double static_value,
+                       const Coefficients& f) {
+  double sr, si;
+  smoothScalarSum(points + 3 * q * I, q, weights, points + 3 * q * J, q, weights, f.k_re, f.k_im,
+                  &sr, &si);
+  cplx s(sr + static_value, si);
+  if (I != J) s -= centre(centres, I, J, f);
+  return s;
+}
+
 // Listed face pairs: the pair sum of the smoothed kernel plus the static ⟨1/R⟩, the centroid
 // value of the sweep taken back for distinct faces. In list order, on two threads split by
 // columns.
@@ -173,11 +187,7 @@ void near_faces(const Folder& z, const VolumeMesh& m, const Coefficients& f,
       const std::size_t I = static_cast<std::size_t>(m.ff_i[k]);
       const std::size_t J = static_cast<std::size_t>(m.ff_j[k]);
       if (!spans.pair_reaches(I, J, owner)) continue;
-      double sr, si;
-      smoothScalarSum(m.points_f + 3 * q * I, q, m.weights_f, m.points_f + 3 * q * J, q,
-                      m.weights_f, f.k_re, f.k_im, &sr, &si);
-      cplx s(sr + m.ff_ss[k], si);
-      if (I != J) s -= centre(m.center_f, I, J, f);
+      const cplx s = listed_pair_value(m.points_f, m.weights_f, q, m.center_f, I, J, m.ff_ss[k], f);
       const std::int64_t* ai = &m.face_unknown[kSlots * I];
       const std::int64_t* aj = &m.face_unknown[kSlots * J];
       for (int i = 0; i < m.face_count[I]; ++i) {
@@ -339,11 +349,7 @@ void near_tetrahedra(const Folder& z, const VolumeMesh& m, const Coefficients& f
       const std::size_t I = static_cast<std::size_t>(m.tt_i[k]);
       const std::size_t J = static_cast<std::size_t>(m.tt_j[k]);
       if (!spans.pair_reaches(I, J, owner)) continue;
-      double sr, si;
-      smoothScalarSum(m.points_t + 3 * q * I, q, m.weights_t, m.points_t + 3 * q * J, q,
-                      m.weights_t, f.k_re, f.k_im, &sr, &si);
-      cplx s(sr + m.tt_ss[k], si);
-      if (I != J) s -= centre(m.center_t, I, J, f);
+      const cplx s = listed_pair_value(m.points_t, m.weights_t, q, m.center_t, I, J, m.tt_ss[k], f);
       const cplx w = mul(mul(s, f.C_A), contrast_product(m, I, J));
       const std::int64_t* ai = &m.tet_unknown[kSlots * I];
       const std::int64_t* aj = &m.tet_unknown[kSlots * J];
