@@ -12,7 +12,7 @@
 % written beside the plot (.csv).
 
 root = fileparts(fileparts(mfilename('fullpath')));
-addpath(fullfile(root, 'toolkit'));
+addpath(fullfile(root, 'toolkit')); toolkit_setup();
 addpath(fullfile(root, 'build', 'mex'));
 if ~exist('unknowns', 'var')
   unknowns = 1300;

@@ -11,7 +11,7 @@
 % before running the script to change them; the cuts are also written beside the plot (.csv).
 
 root = fileparts(fileparts(mfilename('fullpath')));
-addpath(fullfile(root, 'toolkit'));
+addpath(fullfile(root, 'toolkit')); toolkit_setup();
 addpath(fullfile(root, 'build', 'mex'));
 if ~exist('unknowns', 'var')
   unknowns = 1000;

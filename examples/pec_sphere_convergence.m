@@ -5,7 +5,7 @@
 %   octave-cli --eval "run('examples/pec_sphere_convergence.m')"
 
 root = fileparts(fileparts(mfilename('fullpath')));
-addpath(fullfile(root, 'toolkit'));
+addpath(fullfile(root, 'toolkit')); toolkit_setup();
 addpath(fullfile(root, 'build', 'mex'));
 if ~exist('densities', 'var')
   densities = [300 1000 3000];

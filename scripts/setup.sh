@@ -4,8 +4,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# build and host: compilers, CMake, Octave and its MEX headers, LAPACK/BLAS, GoogleTest and
+# Google Benchmark, gmsh for meshes, the font Octave's headless renderer loads for plots;
+# distributed solve: OpenMPI, ScaLAPACK, MAT-file reader; compressed solve: the
+# hierarchical-matrix library; independent readers of exported files in tests: meshio, VTK.
 packages=(build-essential cmake octave liboctave-dev libopenblas-dev liblapack-dev
-          libgtest-dev libgmock-dev libbenchmark-dev gmsh gnuplot-nox)
+          libgtest-dev libgmock-dev libbenchmark-dev gmsh gnuplot-nox fonts-freefont-otf
+          openmpi-bin libopenmpi-dev libscalapack-openmpi-dev libmatio-dev libhmat-oss-dev
+          python3-meshio python3-vtk9)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

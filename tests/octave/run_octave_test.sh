@@ -16,6 +16,7 @@ script=$3
 extra=${4:-}
 exec "$octave" $flags --eval "addpath('$mexdir'); addpath('$helpers'); \
   if ~isempty('$extra'), addpath(strsplit('$extra', ':'){:}); end; \
+  if exist('toolkit_setup', 'file'), toolkit_setup('$mexdir'); end; \
   try, source('$script'); catch err, fprintf(2, 'FAILED: %s\n', err.message); \
   for s = err.stack', fprintf(2, '  at %s line %d\n', s.name, s.line); end; exit(1); end; \
   disp('all checks passed'); exit(0);"
