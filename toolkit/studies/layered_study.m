@@ -11,10 +11,10 @@
 %   (mie_sphere / mie_layered) of the true layers and of the layers of equal volume.
 %
 %   options (all optional; SI units):
-%     radii        outer radius of each layer in m, innermost first (default [0.04 0.07 0.1])
-%     eps_r        relative permittivity of each layer (default [50 12 40])
-%     sigma        conductivity of each layer in S/m (default [0.8 0.08 0.6])
-%     freq         frequency in Hz (default 200e6)
+%     radii        outer radius of each layer in m, innermost first (default [0.05 0.08 0.1])
+%     eps_r        relative permittivity of each layer (default [12 6 9])
+%     sigma        conductivity of each layer in S/m (default [0.1 0.05 0.2])
+%     freq         frequency in Hz (default 300e6: k times the outer radius 0.63)
 %     unknowns     target number of volume unknowns (default 3000), reached by correcting
 %                  the gmsh element size from the count of trial meshes
 %     tet_points, face_points, near_factor   rules and near-pair factor (defaults 4, 6, 9)
@@ -53,8 +53,8 @@
 %
 %   See also DIELECTRIC_STUDY, MIE_SPHERE, ABSORBED_POWER, INTERNAL_FIELD.
 function result = layered_study(varargin)
-  opt = struct('radii', [0.04 0.07 0.1], 'eps_r', [50 12 40], 'sigma', [0.8 0.08 0.6], ...
-               'freq', 200e6, 'unknowns', 3000, 'tet_points', 4, 'face_points', 6, ...
+  opt = struct('radii', [0.05 0.08 0.1], 'eps_r', [12 6 9], 'sigma', [0.1 0.05 0.2], ...
+               'freq', 300e6, 'unknowns', 3000, 'tet_points', 4, 'face_points', 6, ...
                'near_factor', 9, 'ntheta', 181, 'verbose', false, 'time_fill', false, ...
                'mesh', [], 'equal_volume', true, 'grading', 0.5);
   opt = study_options('layered_study', opt, varargin, ...
