@@ -122,6 +122,15 @@ both = solution_currents(g, GEOM, omega, [I / (1i * omega); s.x]);
 assert(both.surface == size(e.points, 2));
 expect_close(both.moments(:, 1:both.surface), e.moments, 1e-14, 'surface part');
 
+% Points are located in their tetrahedra: every centroid in its own, far points nowhere,
+% and the scattered field warns about points inside the dielectric.
+probe = [GEOM.CenterT(:, 1:37:end), [0; 0; 3], [5; -5; 5]];
+expect_close(locate_points(GEOM, probe), [1:37:GEOM.TetrahedraTotal, 0, 0], 0, 'located');
+lastwarn('');
+scattered_field([], GEOM, const, omega, s.x, probe(:, 1));
+[~, id] = lastwarn();
+assert(strcmp(id, 'scattered_field:inside'), 'warning for a point inside');
+
 expect_error(@() solution_currents([], GEOM, omega, s.x(1:end - 1)), 'solution_currents:x');
 expect_error(@() internal_field([], [], const, s.x), 'internal_field:GEOM');
 expect_error(@() absorbed_power(GEOM, const, omega, Ein, [region 1]), 'absorbed_power:region');
