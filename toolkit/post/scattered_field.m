@@ -8,9 +8,8 @@
 %   points      3 x P observation points, outside the dielectric and off the metal, farther
 %               from the mesh than about one element size (see radiated_field).
 %
-%   A point inside a tetrahedron of GEOM (locate_points) draws the warning
-%   scattered_field:inside: there the field is internal_field's, and the sum of current
-%   elements is not a field value.
+%   Inside the dielectric the sum of current elements is not a field value: route such
+%   points (locate_points) to internal_field instead.
 %
 %   Es is 3 x P x m (m = columns of x): the field radiated by the metal surface currents and
 %   the dielectric polarisation currents J = j omega kappa D, with the exact near-field
@@ -29,14 +28,6 @@ function Es = scattered_field(geom, GEOM, const, omega, x, points)
   solution_sizes('scattered_field', geom, GEOM, x);
   if ~isnumeric(points) || size(points, 1) ~= 3 || ndims(points) ~= 2
     error('scattered_field:points', 'scattered_field: points must be a 3 x P matrix');
-  end
-  if ~isempty(GEOM) && isfield(GEOM, 'MeshT')
-    inside = locate_points(GEOM, points) > 0;
-    if any(inside)
-      warning('scattered_field:inside', ['scattered_field: %d of the points lie inside the ' ...
-              'dielectric (first: point %d); use internal_field there'], nnz(inside), ...
-              find(inside, 1));
-    end
   end
   k = omega / const.c;
   eta = sqrt(const.mu / const.epsilon);
