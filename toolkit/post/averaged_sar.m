@@ -128,36 +128,38 @@ end
 function [a, r, ok] = sphere_average(c0, cq, wq, pq, mass, limit)
   b = size(c0, 2);
   m = size(pq, 2);
-  d2 = (c0(1, :)' - cq(1, :)) .^ 2 + (c0(2, :)' - cq(2, :)) .^ 2 + (c0(3, :)' - cq(3, :)) .^ 2;
+  % One column per centre (sorting along columns is the fast direction).
+  d2 = (cq(1, :)' - c0(1, :)) .^ 2 + (cq(2, :)' - c0(2, :)) .^ 2 + (cq(3, :)' - c0(3, :)) .^ 2;
   if isfinite(limit)
     % Only candidates within the limit of some centre can matter.
-    keep = any(d2 <= limit ^ 2, 1);
-    d2 = d2(:, keep);
+    keep = any(d2 <= limit ^ 2, 2);
+    d2 = d2(keep, :);
     wq = wq(keep);
     pq = pq(keep, :);
   end
-  if isempty(d2)
+  nc = size(d2, 1);
+  if nc == 0
     a = zeros(b, m);
     r = zeros(1, b);
     ok = false(b, 1);
     return;
   end
-  [d2, idx] = sort(d2, 2);
-  W = reshape(wq(idx), size(idx));
-  cw = cumsum(W, 2);
-  % First column where the cumulative mass reaches the target.
-  last = sum(cw < mass, 2) + 1;
-  ok = last <= size(cw, 2);
-  last = min(last, size(cw, 2));
-  lin = sub2ind(size(cw), (1:b)', last);
+  [d2, idx] = sort(d2, 1);
+  W = reshape(wq(idx), nc, b);
+  cw = cumsum(W, 1);
+  % First row where the cumulative mass reaches the target.
+  last = sum(cw < mass, 1)' + 1;
+  ok = last <= nc;
+  last = min(last, nc);
+  lin = sub2ind([nc, b], last, (1:b)');
   ok = ok & sqrt(d2(lin)) <= limit;
   before = cw(lin) - W(lin);
   frac = (mass - before) ./ W(lin);
   r = sqrt(d2(lin))';
   a = zeros(b, m);
   for j = 1:m
-    Pj = reshape(pq(idx, j), size(idx));
-    cp = cumsum(Pj, 2);
+    Pj = reshape(pq(idx, j), nc, b);
+    cp = cumsum(Pj, 1);
     a(:, j) = (cp(lin) - Pj(lin) + frac .* Pj(lin)) / mass;
   end
 end
