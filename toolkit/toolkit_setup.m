@@ -1,6 +1,6 @@
 % TOOLKIT_SETUP  Put the study toolkit and the built modules on the path.
-%   toolkit_setup() adds the toolkit's subsystem folders (mesh, model, sources, post,
-%   export, reference, studies) to the path and, when the CMake build exists, the folder of the
+%   toolkit_setup() adds the toolkit's subsystem folders (every folder beside this file) to
+%   the path and, when the CMake build exists, the folder of the
 %   built modules (build/mex beside this folder). Call it once per session, e.g.
 %
 %     addpath('/path/to/project/toolkit'); toolkit_setup();
@@ -10,18 +10,17 @@
 %   Folders:  mesh       gmsh meshes, mesh tables and surface checks
 %             model      records for the modules, quadrature rules, constants
 %             sources    incident fields
-%             post       far fields, cross-sections, cuts, plots, near and internal
-%                        fields, absorbed power, SAR
-%             export     VTK (.vtu) and CSV files, sweep plots
+%             post       far fields, cross-sections, cuts, plots
 %             reference  analytic solutions (Mie series)
 %             studies    complete scattering studies
 function toolkit_setup(mexdir)
   here = fileparts(mfilename('fullpath'));
-  subs = {'mesh', 'model', 'sources', 'post', 'export', 'reference', 'studies'};
-  for i = 1:numel(subs)
-    d = fullfile(here, subs{i});
-    if exist(d, 'dir')
-      addpath(d);
+  % every subsystem folder (private folders are found by Octave on its own)
+  entries = dir(here);
+  for i = 1:numel(entries)
+    name = entries(i).name;
+    if entries(i).isdir && name(1) ~= '.' && ~strcmp(name, 'private')
+      addpath(fullfile(here, name));
     end
   end
   if nargin < 1

@@ -6,10 +6,14 @@
 %   filename  the .png to write.
 %   width, height  size in pixels (default 800 x 500).
 %
-%   With Octave's gnuplot graphics toolkit (the one available without a display) the
-%   figure goes through gnuplot's own cairo PNG terminal ('-dpngcairo'), which needs no
-%   Ghostscript (font size about height / 70 points); otherwise print's '-dpng' at 100 dpi
-%   is used. Errors of print pass through.
+%   The figure is laid out on width x height pixels at 100 dots per inch, so the text keeps
+%   its size in points whatever the image size. With Octave's gnuplot graphics
+%   toolkit (the one available without a display) the figure goes through gnuplot's own
+%   cairo PNG terminal ('-dpngcairo'), which needs no Ghostscript; otherwise print's '-dpng'
+%   is used. Octave's own text renderer lays out every axes and needs its font
+%   (/usr/share/fonts/opentype/freefont/FreeSans.otf, Debian package fonts-freefont-otf):
+%   without it no figure can be drawn. Errors of print pass through; an error is raised
+%   when no file was written.
 %
 %   Example:  fig = figure('visible', 'off');  plot(1:3);  print_png(fig, 'a.png');
 %
@@ -22,11 +26,46 @@ function print_png(fig, filename, width, height)
     width = 800;
     height = 500;
   end
-  if exist('OCTAVE_VERSION', 'builtin') && strcmp(graphics_toolkit(fig), 'gnuplot')
-    % gnuplot's default font is large for these sizes; scale it with the height.
-    font = sprintf('-F:%d', max(6, round(height / 70)));
-    print(fig, '-dpngcairo', sprintf('-S%d,%d', width, height), font, filename);
+  dpi = 100;
+  gnuplot = false;
+  if exist('OCTAVE_VERSION', 'builtin')
+    % Octave warns once that Ghostscript is missing; the route taken here does not need it.
+    state = warning('off', 'print:nogs');
+    restore = onCleanup(@() warning(state));
+    gnuplot = strcmp(graphics_toolkit(fig), 'gnuplot');
+  end
+  if gnuplot
+    % gnuplot's cairo terminal draws the figure at its on-screen size in pixels.
+    position = get(fig, 'position');
+    set(fig, 'position', [position(1:2), width, height], 'paperpositionmode', 'auto');
+    device = '-dpngcairo';
   else
-    print(fig, '-dpng', '-r100', filename);
+    set(fig, 'paperunits', 'inches', 'paperpositionmode', 'manual', ...
+        'paperposition', [0 0 width height] / dpi);
+    device = '-dpng';
+  end
+  if exist(filename, 'file')
+    delete(filename);
+  end
+  print(fig, device, sprintf('-r%d', dpi), filename);
+  if ~exist(filename, 'file')
+    error('print_png:noFile', 'print_png: the graphics toolkit wrote no file %s', filename);
   end
 end
+
+%!test
+%! warning('off', 'Octave:gnuplot-graphics', 'local');
+%! file = [tempname() '.png'];
+%! fig = figure('visible', 'off');
+%! unwind_protect
+%!   plot(1:10, (1:10).^2, 'r-', 'linewidth', 2);  title('a red parabola');
+%!   print_png(fig, file, 320, 240);
+%!   img = imread(file);
+%!   assert(size(img), [240 320 3]);
+%!   red = img(:, :, 1) > 200 & img(:, :, 2) < 60 & img(:, :, 3) < 60;
+%!   assert(nnz(any(red, 1)) > 160);
+%! unwind_protect_cleanup
+%!   close(fig);
+%!   if exist(file, 'file'), delete(file); end
+%! end_unwind_protect
+%!error <usage> print_png(1)
