@@ -130,13 +130,11 @@ function [res, info] = solve_model(model, freq, sources, varargin)
     info.seconds.solve(fi) = toc(t0);
 
     t0 = tic();
-    for s = 1:m
-      r = post_process(prep, GEOM, const, f, omega, k, sources(s), x(:, s), V(:, s), opt);
-      if fi == 1 && s == 1
-        res = repmat(r, nf, m);
-      end
-      res(fi, s) = r;
+    row = post_process(prep, GEOM, const, f, omega, k, sources, x, V, opt);
+    if fi == 1
+      res = repmat(row, nf, 1);
     end
+    res(fi, :) = row;
     info.seconds.post(fi) = toc(t0);
     info.seconds.total(fi) = toc(f0);
 
@@ -164,114 +162,200 @@ function x = solve_system(prep, GEOM, const, omega, V)
   x = reshape(x, n, m);
 end
 
-function r = post_process(prep, GEOM, const, f, omega, k, src, x, V, opt)
+% The results of all sources at one frequency (1 x m), the work shared between sources
+% done once: the far-field phases of all directions, the internal fields, the absorbed
+% power and the SAR averaging.
+function row = post_process(prep, GEOM, const, f, omega, k, sources, X, V, opt)
   geom = prep.geom;
   model = prep.model;
   eta = sqrt(const.mu / const.epsilon);
   ns = prep.surface_unknowns;
   nr = numel(model.regions);
-  r.freq = f;
-  r.omega = omega;
-  r.k = k;
-  r.source = src;
-  r.x = [];
-  if opt.keep_x
-    r.x = x;
-  end
-  r.I = 1i * omega * x(1:ns);
+  m = numel(sources);
+  dipole = strcmp({sources.type}, 'dipole');
 
-  % Currents of the solution; a dipole source adds its own current element j omega p.
-  cur = solution_currents(geom, GEOM, omega, x);
-  total = cur;
-  if strcmp(src.type, 'dipole')
-    total.points = [cur.points, src.position];
-    total.moments = [cur.moments, 1i * omega * src.moment];
-  end
-
-  % Inside the dielectric: field, absorbed power, SAR.
-  r.E = zeros(3, 0);
-  r.P_abs = 0;
-  r.P_abs_region = zeros(nr, 1);
-  r.sar = [];
-  if ~isempty(GEOM)
-    r.E = internal_field(geom, GEOM, const, x);
-    pa = absorbed_power(GEOM, const, omega, r.E, model.region);
-    r.P_abs = pa.total;
-    r.P_abs_region = zeros(nr, 1);
-    r.P_abs_region(1:numel(pa.region)) = pa.region;
-    rho = arrayfun(@(g) g.material.density, model.regions);
-    if any(rho > 0)
-      r.sar = sar_statistics(GEOM, const, omega, r.E, model.region, rho, opt.mass);
+  % Current elements of every solution, and each dipole's own element j omega p (its
+  % column is zero for the other sources).
+  cur = solution_currents(geom, GEOM, omega, X(:, 1));
+  nq = size(cur.points, 2);
+  points = [cur.points, [sources(dipole).position]];
+  moments = zeros(3, size(points, 2), m);
+  for s = 1:m
+    if s > 1
+      c = solution_currents(geom, GEOM, omega, X(:, s));
+      moments(:, 1:nq, s) = c.moments;
+    else
+      moments(:, 1:nq, s) = cur.moments;
+    end
+    if dipole(s)
+      moments(:, nq + sum(dipole(1:s)), s) = 1i * omega * sources(s).moment;
     end
   end
 
-  % Far-field pattern on the grid.
+  % Far field: the user's grid, a Gauss-Legendre grid for the radiated power (as
+  % scattering_cross_section) and the forward direction of every plane wave.
   [TH, PH] = ndgrid(reshape(opt.theta, [], 1), reshape(opt.phi, 1, []));
-  rhat = [sin(TH(:))' .* cos(PH(:))'; sin(TH(:))' .* sin(PH(:))'; cos(TH(:))'];
+  grid = [sin(TH(:))' .* cos(PH(:))'; sin(TH(:))' .* sin(PH(:))'; cos(TH(:))'];
+  [sphere_dirs, sphere_w] = sphere_rule(24);
+  forward = [sources(~dipole).direction];
+  F = far_fields(points, moments, [grid, sphere_dirs, forward], k, eta);
+  ng = size(grid, 2);
+  nsph = size(sphere_dirs, 2);
   eth = [cos(TH(:))' .* cos(PH(:))'; cos(TH(:))' .* sin(PH(:))'; -sin(TH(:))'];
   eph = [-sin(PH(:))'; cos(PH(:))'; zeros(1, numel(PH))];
-  F = far_field(total, rhat, k, eta);
-  r.far.theta = reshape(opt.theta, 1, []);
-  r.far.phi = reshape(opt.phi, 1, []);
-  r.far.E_theta = reshape(sum(F .* eth, 1), size(TH));
-  r.far.E_phi = reshape(sum(F .* eph, 1), size(TH));
-  F2 = abs(r.far.E_theta) .^ 2 + abs(r.far.E_phi) .^ 2;
+
+  % Inside the dielectric: fields, absorbed power, SAR (all sources at once).
+  E = zeros(3, 0, m);
+  P_abs = zeros(1, m);
+  P_region = zeros(nr, m);
+  sar = [];
+  if ~isempty(GEOM)
+    E = reshape(internal_field(geom, GEOM, const, X), 3, [], m);
+    rho = arrayfun(@(g) g.material.density, model.regions);
+    if any(rho > 0)
+      sar = sar_statistics(GEOM, const, omega, E, model.region, rho, opt.mass);
+      pa = sar.power;
+    else
+      pa = absorbed_power(GEOM, const, omega, E, model.region);
+    end
+    P_abs = reshape(pa.total, 1, m);
+    P_region(1:size(pa.region, 1), :) = pa.region;
+  end
 
   % Fields at the user's points.
   np = size(opt.points, 2);
-  r.E_inc = zeros(3, np);
-  r.E_sca = zeros(3, np);
+  E_inc = zeros(3, np, m);
+  E_sca = zeros(3, np, m);
   if np > 0
-    r.E_inc = incident_field(src, opt.points, k, const);
-    r.E_sca = scattered_field(geom, GEOM, const, omega, x, opt.points);
+    E_inc = reshape(incident_field(sources, opt.points, k, const), 3, np, m);
+    E_sca = reshape(scattered_field(geom, GEOM, const, omega, X, opt.points), 3, np, m);
   end
-  r.E_tot = r.E_inc + r.E_sca;
 
-  % Energy balance.
-  if strcmp(src.type, 'plane_wave')
-    E0 = src.E0;
-    S = sum(abs(E0) .^ 2) / (2 * eta);
-    r.far.rcs = 4 * pi * F2 / sum(abs(E0) .^ 2);
-    r.c_ext = extinction_cross_section(cur, k, eta, src.direction, E0);
-    r.c_sca = scattering_cross_section(cur, k, eta, E0);
-    r.c_abs = r.P_abs / S;
-    r.P_ext = r.c_ext * S;
-    r.P_sca = r.c_sca * S;
-    r.P_free = NaN;
-    r.P_source = NaN;
-    r.P_rad = NaN;
-    r.balance = (r.P_sca + r.P_abs) / r.P_ext - 1;
-  else
-    p = src.moment;
-    r.far.intensity = F2 / (2 * eta);
-    r.P_free = omega * k ^ 3 * sum(abs(p) .^ 2) / (12 * pi * const.epsilon);
-    % conj(p) . E_sca(r0) = x.' * V(conj(p)) (reciprocity with the Galerkin testing).
-    if isreal(p)
-      Vc = V;
-    else
-      csrc = dipole_source(src.position, conj(p));
-      Vc = model_excitation(prep, GEOM, const, omega, csrc);
+  plane = 0;
+  for s = 1:m
+    src = sources(s);
+    r.freq = f;
+    r.omega = omega;
+    r.k = k;
+    r.source = src;
+    r.x = [];
+    if opt.keep_x
+      r.x = X(:, s);
     end
-    r.P_source = r.P_free - omega / 2 * imag(x.' * Vc);
-    r.P_rad = scattering_cross_section(total, k, eta, [1 0 0]) / (2 * eta);
-    r.c_ext = NaN;
-    r.c_sca = NaN;
-    r.c_abs = NaN;
-    r.P_ext = NaN;
-    r.P_sca = NaN;
-    r.balance = (r.P_rad + r.P_abs) / r.P_source - 1;
+    r.I = 1i * omega * X(1:ns, s);
+    r.E = E(:, :, s);
+    Fg = F(:, 1:ng, s);
+    r.far.theta = reshape(opt.theta, 1, []);
+    r.far.phi = reshape(opt.phi, 1, []);
+    r.far.E_theta = reshape(sum(Fg .* eth, 1), size(TH));
+    r.far.E_phi = reshape(sum(Fg .* eph, 1), size(TH));
+    F2 = abs(r.far.E_theta) .^ 2 + abs(r.far.E_phi) .^ 2;
+    radiated = sum(sphere_w .* sum(abs(F(:, ng + 1:ng + nsph, s)) .^ 2, 1)) / (2 * eta);
+    r.P_abs = P_abs(s);
+    r.P_abs_region = P_region(:, s);
+    r.sar = [];
+    if ~isempty(sar)
+      r.sar = sar_columns(sar, s);
+    end
+    r.E_inc = E_inc(:, :, s);
+    r.E_sca = E_sca(:, :, s);
+    r.E_tot = r.E_inc + r.E_sca;
+    if ~dipole(s)
+      plane = plane + 1;
+      E0 = src.E0;
+      S = sum(abs(E0) .^ 2) / (2 * eta);
+      r.far.rcs = 4 * pi * F2 / sum(abs(E0) .^ 2);
+      r.far.intensity = [];
+      % Forward-scattering theorem (extinction_cross_section).
+      r.c_ext = -(4 * pi / k) * imag(sum(conj(E0) .* F(:, ng + nsph + plane, s))) ...
+                / sum(abs(E0) .^ 2);
+      r.c_sca = radiated / S;
+      r.c_abs = r.P_abs / S;
+      r.P_ext = r.c_ext * S;
+      r.P_sca = radiated;
+      r.P_free = NaN;
+      r.P_source = NaN;
+      r.P_rad = NaN;
+      r.balance = (r.P_sca + r.P_abs) / r.P_ext - 1;
+    else
+      p = src.moment;
+      r.far.rcs = [];
+      r.far.intensity = F2 / (2 * eta);
+      r.P_free = omega * k ^ 3 * sum(abs(p) .^ 2) / (12 * pi * const.epsilon);
+      % conj(p) . E_sca(r0) = x.' * V(conj(p)) (reciprocity with the Galerkin testing).
+      if isreal(p)
+        Vc = V(:, s);
+      else
+        Vc = model_excitation(prep, GEOM, const, omega, dipole_source(src.position, conj(p)));
+      end
+      r.P_source = r.P_free - omega / 2 * imag(X(:, s).' * Vc);
+      r.P_rad = radiated;
+      r.c_ext = NaN;
+      r.c_sca = NaN;
+      r.c_abs = NaN;
+      r.P_ext = NaN;
+      r.P_sca = NaN;
+      r.balance = (r.P_rad + r.P_abs) / r.P_source - 1;
+    end
+    r = orderfields_fixed(r);
+    if s == 1
+      row = repmat(r, 1, m);
+    end
+    row(s) = r;
   end
-  r = orderfields_fixed(r);
+end
+
+% Column s of a sar_statistics record.
+function c = sar_columns(sar, s)
+  c.tet = sar.tet(:, s);
+  c.region_mean = sar.region_mean(:, s);
+  c.region_peak = sar.region_peak(:, s);
+  c.region_mass = sar.region_mass;
+  c.avg = sar.avg(:, s);
+  c.peak_avg = sar.peak_avg(s);
+  c.peak_avg_tet = sar.peak_avg_tet(s);
+  c.peak_avg_center = sar.peak_avg_center(:, s);
+  c.peak_avg_radius = sar.peak_avg_radius(s);
+  c.mass = sar.mass;
+end
+
+% Far-field amplitudes (far_field) of m sets of moments on the same points, 3 x D x m,
+% with the phases of each block of directions computed once for all sets.
+function F = far_fields(points, moments, rhat, k, eta)
+  m = size(moments, 3);
+  nd = size(rhat, 2);
+  nq = size(points, 2);
+  F = zeros(3, nd, m);
+  rhat = rhat ./ sqrt(sum(rhat .^ 2, 1));
+  M = reshape(permute(moments, [1 3 2]), 3 * m, nq);     % rows: component, then set
+  block = max(1, floor(2e6 / max(nq, 1)));
+  for a = 1:block:nd
+    d = a:min(a + block - 1, nd);
+    N = M * exp(1i * k * (points.' * rhat(:, d)));        % 3m x |d|
+    N = reshape(N, 3, m, numel(d));
+    u = reshape(rhat(:, d), 3, 1, numel(d));
+    N = N - sum(N .* u, 1) .* u;
+    F(:, d, :) = permute((-1i * k * eta / (4 * pi)) * N, [1 3 2]);
+  end
+end
+
+% Directions and weights (summing to 4 pi) of an n-point Gauss-Legendre rule in cos(theta)
+% times 2n azimuths, the rule of scattering_cross_section.
+function [rhat, w] = sphere_rule(n)
+  b = (1:n - 1) ./ sqrt(4 * (1:n - 1) .^ 2 - 1);
+  [vec, val] = eig(diag(b, 1) + diag(b, -1));
+  [x, order] = sort(diag(val));
+  wx = 2 * vec(1, order) .^ 2;
+  phi = (0:2 * n - 1) * pi / n;
+  [X, PHI] = ndgrid(x, phi);
+  s = sqrt(1 - X(:) .^ 2)';
+  rhat = [s .* cos(PHI(:)'); s .* sin(PHI(:)'); X(:)'];
+  W = repmat(wx(:), 1, 2 * n) * (pi / n);
+  w = W(:)';
 end
 
 % One field order for every result, so results of both source types form one array.
 function r = orderfields_fixed(r)
-  if ~isfield(r.far, 'rcs')
-    r.far.rcs = [];
-  end
-  if ~isfield(r.far, 'intensity')
-    r.far.intensity = [];
-  end
   r.far = orderfields(r.far, {'theta', 'phi', 'E_theta', 'E_phi', 'rcs', 'intensity'});
   order = {'freq', 'omega', 'k', 'source', 'x', 'I', 'E', 'far', 'P_abs', 'P_abs_region', ...
            'sar', 'E_inc', 'E_sca', 'E_tot', 'c_ext', 'c_sca', 'c_abs', 'P_ext', 'P_sca', ...
