@@ -209,8 +209,17 @@ end
 
 % --- A sweep equals single-frequency runs (frequency-independent parts reused exactly).
 pw = [plane_wave_source([0 0 -1], [1 0 0]), plane_wave_source([1 0 0], [0 1 1i], 2)];
-sweep = solve_model(prep, [1e9 2.5e9], pw, 'verbose', false, 'theta', [0 pi / 2], 'phi', 0);
+lastwarn('');
+sweep = solve_model(prep, [1e9 2.5e9], pw, 'verbose', false, 'theta', [0 pi / 2], 'phi', 0, ...
+                    'points', [0.02; 0.02; 0.01]);
+[~, id] = lastwarn();
+assert(strcmp(id, 'solve_model:pointInside'), 'a point inside the dielectric is reported');
 single = solve_model(model, 2.5e9, pw, 'verbose', false, 'theta', [0 pi / 2], 'phi', 0);
+fast = solve_model(model, 2.5e9, pw(1), 'verbose', false, 'accuracy', 'fast', 'theta', 0, ...
+                   'phi', 0);
+assert(abs(fast.c_ext / single(1).c_ext - 1) < 0.05 && abs(fast.balance) < 0.02, ...
+       sprintf('fast accuracy: extinction %.4f of standard, balance %.4f', ...
+               fast.c_ext / single(1).c_ext, fast.balance));
 for s = 1:2
   expect_close(sweep(2, s).x, single(1, s).x, 1e-10, 'sweep against a single run');
   assert(abs(sweep(1, s).balance) < 0.01 && abs(sweep(2, s).balance) < 0.01, 'balance');

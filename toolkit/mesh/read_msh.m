@@ -13,7 +13,8 @@
 %     node_tags  1 x Nn gmsh node tags (column j of P is node node_tags(j))
 %     tri        3 x Ntri triangles (vertex positions in P), tri_phys / tri_geo 1 x Ntri
 %                physical and elementary entity tags (physical 0 when the element or its
-%                entity has none; with several physical groups, the first)
+%                entity has none; with several physical groups, the first; a 2.2 element
+%                with a physical tag but no elementary one has entity -physical)
 %     tet        4 x Ntet tetrahedra, tet_phys / tet_geo likewise
 %     lines      2 x Nl line elements, points 1 x Np point elements (their tags are not kept)
 %     groups     struct array of the physical groups, one element per group: dim (0..3),
@@ -158,6 +159,10 @@ function [tags, P, el] = read_v2(text, filename)
   if p - 1 ~= numel(v)
     error('read_msh:elements', 'read_msh: "%s": the $Elements section is truncated', filename);
   end
+  % An element with a physical tag but no elementary one gets the pseudo-entity -physical,
+  % so that selecting a group by its entities still finds exactly its elements.
+  lone = el.geo == 0 & el.phys > 0;
+  el.geo(lone) = -el.phys(lone);
 end
 
 % Format 4.1: nodes and elements in entity blocks; physical tags belong to the entities.

@@ -20,6 +20,9 @@
 %   dipole's own singular term, as the Galerkin reaction of the cell with the dipole
 %   requires.
 %
+%   A source whose field is not finite where it is sampled (a dipole on a metal triangle)
+%   ends with model_excitation:source.
+%
 %   Example:  [GEOM, const] = model_at_frequency(prep, f);
 %             V = model_excitation(prep, GEOM, const, 2 * pi * f, [src1, src2]);
 %
@@ -53,6 +56,11 @@ function V = model_excitation(prep, GEOM, const, omega, sources)
     end
     if nv > 0
       V(ns + 1:end, s) = excite_cells(GEOM, cell_means(GEOM, src, k, const));
+    end
+    if any(~isfinite(V(:, s)))
+      error('model_excitation:source', ['model_excitation: source %d (%s) gives a ' ...
+            'non-finite excitation: a dipole must not lie on a metal triangle or on a ' ...
+            'quadrature point'], s, src.label);
     end
   end
 end

@@ -17,10 +17,11 @@
 %   Options:
 %     accuracy  'fast', 'standard' (default), 'high' or a target error (accuracy_settings);
 %               used when a model (not a prep) is given
-%     theta     polar angles of the far-field grid, radians (default 0:5:180 degrees)
+%     theta     polar angles of the far-field grid, radians (default 0:10:180 degrees)
 %     phi       azimuths of the far-field grid, radians (default 0:10:360 degrees)
 %     points    3 x P points outside the bodies where the scattered and total fields are
-%               wanted (default none)
+%               wanted (default none); points inside the dielectric give the warning
+%               solve_model:pointInside
 %     mass      averaging mass of the peak SAR in kg (default 0.010: 10 g)
 %     verbose   print the progress and the balance lines (default true)
 %     keep_x    keep the solution columns in the results (default true)
@@ -72,7 +73,7 @@
 %   See also GMSH_MODEL, PREPARE_MODEL, MODEL_AT_FREQUENCY, MODEL_EXCITATION,
 %   PLANE_WAVE_SOURCE, DIPOLE_SOURCE, SAR_STATISTICS, EXPORT_VTU.
 function [res, info] = solve_model(model, freq, sources, varargin)
-  opt = struct('accuracy', 'standard', 'theta', (0:5:180) * pi / 180, ...
+  opt = struct('accuracy', 'standard', 'theta', (0:10:180) * pi / 180, ...
                'phi', (0:10:360) * pi / 180, 'points', zeros(3, 0), 'mass', 0.010, ...
                'verbose', true, 'keep_x', true);
   if nargin < 3 || ~isstruct(model) || ~isnumeric(freq) || isempty(freq) ...
@@ -100,6 +101,12 @@ function [res, info] = solve_model(model, freq, sources, varargin)
   info.seconds.prepare = toc(clock0);
   info.prep = prep;
   info.unknowns = prep.unknowns;
+  inside = points_in_dielectric(prep.model, opt.points);
+  if any(inside)
+    warning('solve_model:pointInside', ['solve_model: %d of the points lie inside the ' ...
+            'dielectric, where E_sca and E_tot are not the field there (use res.E)'], ...
+            sum(inside));
+  end
   freq = reshape(freq, 1, []);
   nf = numel(freq);
   m = numel(sources);
@@ -196,7 +203,12 @@ function row = post_process(prep, GEOM, const, f, omega, k, sources, X, V, opt)
   % scattering_cross_section) and the forward direction of every plane wave.
   [TH, PH] = ndgrid(reshape(opt.theta, [], 1), reshape(opt.phi, 1, []));
   grid = [sin(TH(:))' .* cos(PH(:))'; sin(TH(:))' .* sin(PH(:))'; cos(TH(:))'];
-  [sphere_dirs, sphere_w] = sphere_rule(24);
+  % The far field of currents within a radius a of their centre is band-limited to about
+  % degree k a in the direction cosines, |F|^2 to twice that: a Gauss-Legendre rule of
+  % k a + 8 points (exact to degree 2 k a + 15) integrates it to rounding.
+  centre = mean(points, 2);
+  a = sqrt(max(sum((points - centre) .^ 2, 1)));
+  [sphere_dirs, sphere_w] = sphere_rule(min(64, ceil(k * a) + 8));
   forward = [sources(~dipole).direction];
   F = far_fields(points, moments, [grid, sphere_dirs, forward], k, eta);
   ng = size(grid, 2);
@@ -340,7 +352,7 @@ function F = far_fields(points, moments, rhat, k, eta)
 end
 
 % Directions and weights (summing to 4 pi) of an n-point Gauss-Legendre rule in cos(theta)
-% times 2n azimuths, the rule of scattering_cross_section.
+% times 2n azimuths (the rule of scattering_cross_section, which takes n = 24).
 function [rhat, w] = sphere_rule(n)
   b = (1:n - 1) ./ sqrt(4 * (1:n - 1) .^ 2 - 1);
   [vec, val] = eig(diag(b, 1) + diag(b, -1));
@@ -373,6 +385,29 @@ function s = result_line(r)
   end
   if ~isempty(r.sar)
     s = [s, sprintf(', peak %g g SAR %.4g W/kg', 1000 * r.sar.mass, r.sar.peak_avg)];
+  end
+end
+
+% Which points lie inside (or on) a tetrahedron of the model.
+function inside = points_in_dielectric(model, points)
+  np = size(points, 2);
+  inside = false(1, np);
+  if isempty(model.tet) || np == 0
+    return;
+  end
+  X = reshape(model.P(:, model.tet), 3, 4, []);
+  lo = reshape(min(X, [], 2), 3, []);
+  hi = reshape(max(X, [], 2), 3, []);
+  for i = 1:np
+    q = points(:, i);
+    for t = find(all(lo <= q & q <= hi, 1))
+      A = X(:, 1, t);
+      lam = [X(:, 2, t) - A, X(:, 3, t) - A, X(:, 4, t) - A] \ (q - A);
+      if all(lam >= -1e-12) && sum(lam) <= 1 + 1e-12
+        inside(i) = true;
+        break;
+      end
+    end
   end
 end
 
