@@ -13,8 +13,7 @@
 %     node_tags  1 x Nn gmsh node tags (column j of P is node node_tags(j))
 %     tri        3 x Ntri triangles (vertex positions in P), tri_phys / tri_geo 1 x Ntri
 %                physical and elementary entity tags (physical 0 when the element or its
-%                entity has none; with several physical groups, the first; a 2.2 element
-%                with a physical tag but no elementary one has entity -physical)
+%                entity has none; with several physical groups, the first)
 %     tet        4 x Ntet tetrahedra, tet_phys / tet_geo likewise
 %     lines      2 x Nl line elements, points 1 x Np point elements (their tags are not kept)
 %     groups     struct array of the physical groups, one element per group: dim (0..3),
@@ -23,7 +22,8 @@
 %
 %   Select the elements of a group by their elementary entity, e.g. the triangles of
 %   group g: msh.tri(:, ismember(msh.tri_geo, g.entities)) (format 2.2 repeats an element
-%   once per group it belongs to; remove repeats with unique on the sorted columns).
+%   once per group it belongs to; remove repeats with unique on the sorted columns). A 2.2
+%   element with a physical tag but no elementary one gets the entity -physical.
 %
 %   Example:  msh = read_msh('sphere.msh');  t = msh.tri;  P = msh.P;
 %
