@@ -255,3 +255,20 @@ Er = reshape(sum(Er .* Gr.WT, 2), 3, []);
 xr = hybrid_matrix([], Gr, constr, sr.omega, 0, 1, excite_cells(Gr, Er));
 expect_close(sr.x, xr, 1e-10, 'solve_model against volume_record');
 
+
+% --- A metal-only model: a closed PEC sphere of radius 5 cm at 1 GHz against Mie (sphere of
+% the mesh's volume); closed_metal accepts it.
+pec_file = fullfile(work, 'pec.geo');
+sphere_geo(pec_file, 0.05, 0.014);
+fid = fopen(pec_file, 'a');
+fprintf(fid, 'Physical Surface("skin", 3) = {1};\n');
+fclose(fid);
+pm = gmsh_model(pec_file, 'closed_metal', 'skin');
+assert(pm.metal.closed && isempty(pm.tet), 'a closed metal-only model');
+[pr, pinfo] = solve_model(pm, 1e9, plane_wave_source([0 0 1], [1 0 0]), 'verbose', false);
+[~, ci] = check_surface(pm.P, pm.tri);
+mie = mie_sphere(pr.k, (3 * ci.volume / (4 * pi)) ^ (1 / 3), Inf);
+printf('PEC sphere: %d unknowns, C_ext %.4e (Mie %.4e), balance %+.2e\n', pinfo.unknowns, ...
+       pr.c_ext, mie.ext, pr.balance);
+assert(abs(pr.c_ext / mie.ext - 1) < 0.02 && abs(pr.balance) < 0.01 && pr.P_abs == 0, ...
+       'PEC sphere');
