@@ -327,6 +327,9 @@ fid = fopen(ball_file, 'a');
 fprintf(fid, 'Physical Volume("ball", 1) = {1};\n');
 fclose(fid);
 bm = gmsh_model(ball_file, 'dielectric', {'ball', 4});
+% mesh_size caps the size the file itself sets (0.006 m here).
+fine = gmsh_model(ball_file, 'dielectric', {'ball', 4}, 'mesh_size', 0.004);
+assert(size(fine.tet, 2) > 2 * size(bm.tet, 2), 'mesh_size refines a .geo that sets sizes');
 [br, binfo] = solve_model(bm, 0.6 / 0.02 * const.c / (2 * pi), ...
                           dipole_source([0; 0; 0], [0; 0; 1e-12]), 'verbose', false);
 exact = centred_dipole_ratio(4, br.k, (3 * bm.regions.volume / (4 * pi)) ^ (1 / 3));

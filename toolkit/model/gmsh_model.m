@@ -19,8 +19,9 @@
 %                   volume of the mesh must be listed here or under ignore.
 %     ignore        physical volumes to leave out (e.g. the inside of a solid conductor, or
 %                   an air box); default none.
-%     mesh_size     largest element size in metres when meshing a .geo (gmsh -clmax);
-%                   default: the sizes the .geo sets.
+%     mesh_size     largest element size in metres when meshing a .geo (it caps the sizes
+%                   the file sets; smaller sizes it sets at points stay); default: the
+%                   sizes the .geo sets.
 %     gmsh          the gmsh command (default 'gmsh').
 %     save_msh      file name to keep the mesh that gmsh wrote for a .geo (default: removed).
 %
@@ -79,19 +80,30 @@ function msh = read_model_mesh(file, opt)
   if exist(file, 'file') ~= 2
     error('gmsh_model:file', 'gmsh_model: no geometry file "%s"', file);
   end
-  options = '';
-  if ~isempty(opt.mesh_size)
-    if ~isscalar(opt.mesh_size) || ~(opt.mesh_size > 0)
-      error('gmsh_model:mesh_size', 'gmsh_model: mesh_size must be a positive length (m)');
-    end
-    options = sprintf('-clmax %.17g', opt.mesh_size);
-  end
   out = opt.save_msh;
   if isempty(out)
     out = [tempname() '.msh'];
     cleanup = onCleanup(@() delete_if_there(out));
   end
-  run_gmsh(file, 3, out, opt.gmsh, options);
+  geo = file;
+  if ~isempty(opt.mesh_size)
+    if ~isscalar(opt.mesh_size) || ~(opt.mesh_size > 0)
+      error('gmsh_model:mesh_size', 'gmsh_model: mesh_size must be a positive length (m)');
+    end
+    % The size is set after the user's file is read (a wrapper that includes it), so that it
+    % also caps sizes the file itself sets; command-line options would be overridden by them.
+    geo = [tempname() '.geo'];
+    wrapper = onCleanup(@() delete_if_there(geo));
+    fid = fopen(geo, 'w');
+    if fid < 0
+      error('gmsh_model:file', 'gmsh_model: cannot write the temporary file "%s"', geo);
+    end
+    h = sprintf('%.17g', opt.mesh_size);
+    fprintf(fid, 'Include "%s";\nMesh.MeshSizeMax = %s;\n', make_absolute_filename(file), h);
+    fprintf(fid, 'If (Mesh.MeshSizeMin > %s)\n  Mesh.MeshSizeMin = %s;\nEndIf\n', h, h);
+    fclose(fid);
+  end
+  run_gmsh(geo, 3, out, opt.gmsh);
   msh = read_msh(out);
 end
 
