@@ -1,17 +1,23 @@
 % TOOLKIT_SETUP  Put the study toolkit and the built modules on the path.
 %   toolkit_setup() adds the toolkit's subsystem folders (every folder beside this file) to
-%   the path and, when the CMake build exists, the folder of the
-%   built modules (build/mex beside this folder). Call it once per session, e.g.
+%   the path and, when the CMake build exists, the folder of the built modules (build/mex
+%   beside this folder). Call it once per session, e.g.
 %
 %     addpath('/path/to/project/toolkit'); toolkit_setup();
 %
 %   toolkit_setup(MEXDIR) adds MEXDIR as the folder of the modules instead.
 %
-%   Folders:  mesh       gmsh meshes, mesh tables and surface checks
-%             model      records for the modules, quadrature rules, constants
-%             sources    incident fields
-%             post       far fields, cross-sections, cuts, plots
-%             reference  analytic solutions (Mie series)
+%   Folders:  mesh       gmsh meshes and models, mesh tables and surface checks
+%             model      records for the modules, materials, accuracy settings, quadrature
+%                        rules, constants
+%             sources    incident fields: plane waves, dipoles
+%             solve      models of your own: prepared records, sources, frequency sweeps;
+%                        the distributed solver's front end
+%             post       far fields, cross-sections, cuts, plots, near and internal fields,
+%                        absorbed power, SAR
+%             export     VTK (.vtu) and CSV files, sweep plots
+%             antenna    delta-gap ports, network parameters, Touchstone files, radiation
+%             reference  analytic solutions (Mie series, thin-wire dipole)
 %             studies    complete scattering studies
 function toolkit_setup(mexdir)
   here = fileparts(mfilename('fullpath'));
