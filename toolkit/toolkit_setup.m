@@ -1,6 +1,6 @@
 % TOOLKIT_SETUP  Put the study toolkit and the built modules on the path.
 %   toolkit_setup() adds the toolkit's subsystem folders (mesh, model, sources, post,
-%   reference, studies) to the path and, when the CMake build exists, the folder of the
+%   reference, studies, antenna) to the path and, when the CMake build exists, the folder of the
 %   built modules (build/mex beside this folder). Call it once per session, e.g.
 %
 %     addpath('/path/to/project/toolkit'); toolkit_setup();
@@ -13,9 +13,10 @@
 %             post       far fields, cross-sections, cuts, plots
 %             reference  analytic solutions (Mie series)
 %             studies    complete scattering studies
+%             antenna    delta-gap ports, network parameters, Touchstone, radiation
 function toolkit_setup(mexdir)
   here = fileparts(mfilename('fullpath'));
-  subs = {'mesh', 'model', 'sources', 'post', 'reference', 'studies'};
+  subs = {'mesh', 'model', 'sources', 'post', 'reference', 'studies', 'antenna'};
   for i = 1:numel(subs)
     d = fullfile(here, subs{i});
     if exist(d, 'dir')
