@@ -1,6 +1,7 @@
 % TOOLKIT_SETUP  Put the study toolkit and the built modules on the path.
 %   toolkit_setup() adds the toolkit's subsystem folders (mesh, model, sources, post,
-%   reference, studies, antenna) to the path and, when the CMake build exists, the folder of the
+%   export, reference, studies, solve, antenna) to the path and, when the CMake build
+%   exists, the folder of the
 %   built modules (build/mex beside this folder). Call it once per session, e.g.
 %
 %     addpath('/path/to/project/toolkit'); toolkit_setup();
@@ -10,13 +11,17 @@
 %   Folders:  mesh       gmsh meshes, mesh tables and surface checks
 %             model      records for the modules, quadrature rules, constants
 %             sources    incident fields
-%             post       far fields, cross-sections, cuts, plots
+%             post       far fields, cross-sections, cuts, plots, near and internal
+%                        fields, absorbed power, SAR
+%             export     VTK (.vtu) and CSV files, sweep plots
 %             reference  analytic solutions (Mie series)
 %             studies    complete scattering studies
+%             solve      models of your own: prepared records, sources, frequency sweeps
 %             antenna    delta-gap ports, network parameters, Touchstone, radiation
 function toolkit_setup(mexdir)
   here = fileparts(mfilename('fullpath'));
-  subs = {'mesh', 'model', 'sources', 'post', 'reference', 'studies', 'antenna'};
+  subs = {'mesh', 'model', 'sources', 'post', 'export', 'reference', 'studies', 'solve', ...
+          'antenna'};
   for i = 1:numel(subs)
     d = fullfile(here, subs{i});
     if exist(d, 'dir')
