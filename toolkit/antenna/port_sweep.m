@@ -1,7 +1,13 @@
 % PORT_SWEEP  Network parameters of a ported structure over a frequency sweep.
 %   net = port_sweep(geom, GEOM, const, freqs, ports)
 %   net = port_sweep(geom, GEOM, const, freqs, ports, z0)
+%   net = port_sweep(prep, freqs, ports)
+%   net = port_sweep(prep, freqs, ports, z0)
 %   net = port_sweep(..., 'quiet')
+%
+%   With a prepared model (prepare_model) the materials are evaluated at each frequency
+%   (model_at_frequency: frequency-dependent permittivities and losses); everything else
+%   in prep.geom and prep.GEOM is reused.
 %
 %   The records geom, GEOM and const (SI) are built once by the caller (meshes, near-pair
 %   tables and the volume basis do not depend on frequency); each frequency costs one fill
@@ -16,19 +22,31 @@
 %   Example:  net = port_sweep(geom, [], em_constants('si'), linspace(280e6, 320e6, 9), ports);
 %             touchstone_write('build/dipole.s1p', net.f, net.S, 50);
 %
-%   See also PORT_SOLVE, NETWORK_PARAMETERS, TOUCHSTONE_WRITE, PLOT_PORT_SWEEP.
-function net = port_sweep(geom, GEOM, const, freqs, ports, z0, quiet)
-  if nargin < 5 || nargin > 7
+%   See also PORT_SOLVE, PREPARE_MODEL, MODEL_AT_FREQUENCY, NETWORK_PARAMETERS,
+%            TOUCHSTONE_WRITE, PLOT_PORT_SWEEP.
+function net = port_sweep(varargin)
+  args = varargin;
+  verbose = true;
+  if ~isempty(args) && ischar(args{end}) && strcmpi(args{end}, 'quiet')
+    verbose = false;
+    args(end) = [];
+  end
+  prep = [];
+  if numel(args) >= 1 && isstruct(args{1}) && isfield(args{1}, 'model')
+    if numel(args) < 3 || numel(args) > 4
+      error('port_sweep:usage', 'usage: net = port_sweep(prep, freqs, ports, z0)');
+    end
+    prep = args{1};
+    args = [{prep.geom, prep.GEOM, []}, args(2:end)];
+  end
+  if numel(args) < 5 || numel(args) > 6
     error('port_sweep:usage', 'usage: net = port_sweep(geom, GEOM, const, freqs, ports, z0)');
   end
-  if nargin >= 6 && ischar(z0)
-    quiet = z0;
-    z0 = [];
+  [geom, GEOM, const, freqs, ports] = args{1:5};
+  z0 = [];
+  if numel(args) == 6
+    z0 = args{6};
   end
-  if nargin < 6
-    z0 = [];
-  end
-  verbose = ~(exist('quiet', 'var') && strcmpi(quiet, 'quiet'));
   if isempty(freqs) || ~isreal(freqs) || any(~(freqs(:) > 0))
     error('port_sweep:freqs', 'port_sweep: freqs must be positive frequencies in Hz');
   end
@@ -40,6 +58,9 @@ function net = port_sweep(geom, GEOM, const, freqs, ports, z0, quiet)
   clock0 = tic();
   for q = 1:nf
     clock1 = tic();
+    if ~isempty(prep)
+      [GEOM, const] = model_at_frequency(prep, freqs(q));
+    end
     Y(:, :, q) = port_solve(geom, GEOM, const, freqs(q), ports);
     seconds(q) = toc(clock1);
     if verbose
