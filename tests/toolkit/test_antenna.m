@@ -79,3 +79,17 @@ expect_error(@() delta_gap_ports(P, t, {gap, gap(:, 1)}), 'delta_gap_ports:share
 expect_error(@() delta_gap_ports(P, t, struct('edges', gap, 'direction', [1 0 0])), ...
              'delta_gap_ports:direction');
 expect_error(@() delta_gap_ports(P, t, zeros(2, 0)), 'delta_gap_ports:spec');
+
+% Plots: when the graphics toolkit can draw at all, the PNG files exist.
+png = [tempname() '.png'];
+if plot_port_sweep(png, net)
+  fid = fopen(png, 'r');
+  magic = fread(fid, 8, 'uint8')';
+  fclose(fid);
+  delete(png);
+  assert(isequal(magic(2:4), double('PNG')), 'sweep plot is a PNG file');
+end
+if plot_pattern_cuts(png, rad)
+  assert(exist(png, 'file') == 2, 'pattern plot written');
+  delete(png);
+end
