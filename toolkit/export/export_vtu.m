@@ -26,7 +26,8 @@
 %   Arrays that do not apply to a cell kind are 0 there. Amplitudes are peak values of the
 %   exp(j omega t) phasors.
 %
-%   info: triangles, tetrahedra, points written, and the arrays (struct of the cell data).
+%   info: triangles, tetrahedra (counts), P and cells (the vertices and cells written:
+%   cells.tri, cells.tet) and arrays (the struct of the cell data).
 %
 %   Example:  export_vtu('build/model.vtu', geom, GEOM, const, omega, x(:, 1), ...
 %                        struct('region', region, 'rho', [1040 1100]));
@@ -114,7 +115,8 @@ function info = export_vtu(filename, geom, GEOM, const, omega, x, options)
   write_vtu(filename, [Pt, Pv], cells, data);
   info.triangles = ntri;
   info.tetrahedra = nt;
-  info.points = size(Pt, 2) + size(Pv, 2);
+  info.P = [Pt, Pv];
+  info.cells = cells;
   info.arrays = data;
 end
 

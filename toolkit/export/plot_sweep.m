@@ -8,7 +8,7 @@
 %   xlabel_text, ylabel_text, title_text  axis labels and title (default '').
 %
 %   Draws lines with markers on one axis with a grid, in an invisible figure, and prints it
-%   at 100 dpi. ok is false (with a message printed) when no plot could be drawn, e.g.
+%   as 800 x 500 pixels (print_png). ok is false (with a message printed) when no plot could be drawn, e.g.
 %   without a graphics toolkit or the fonts Octave's renderer needs.
 %
 %   Example:  ok = plot_sweep('build/sweep.png', f / 1e9, [c_ext; c_abs], ...
@@ -56,8 +56,8 @@ function ok = plot_sweep(filename, x, Y, labels, xlabel_text, ylabel_text, title
     xlabel(xlabel_text);
     ylabel(ylabel_text);
     title(title_text);
-    legend(labels{:}, 'location', 'best');
-    print(fig, '-dpng', '-r100', filename);
+    legend(labels{:});
+    print_png(fig, filename, 800, 500);
     close(fig);
     if ~exist(filename, 'file')
       error('the graphics toolkit wrote no file');

@@ -23,7 +23,8 @@
 %
 %   Select the elements of a group by their elementary entity, e.g. the triangles of
 %   group g: msh.tri(:, ismember(msh.tri_geo, g.entities)) (format 2.2 repeats an element
-%   once per group it belongs to; remove repeats with unique on the sorted columns).
+%   once per group it belongs to; remove repeats with unique on the sorted columns). A 2.2
+%   element with a physical tag but no elementary one gets the entity -physical.
 %
 %   Example:  msh = read_msh('sphere.msh');  t = msh.tri;  P = msh.P;
 %
@@ -159,6 +160,10 @@ function [tags, P, el] = read_v2(text, filename)
   if p - 1 ~= numel(v)
     error('read_msh:elements', 'read_msh: "%s": the $Elements section is truncated', filename);
   end
+  % An element with a physical tag but no elementary one gets the pseudo-entity -physical,
+  % so that selecting a group by its entities still finds exactly its elements.
+  lone = el.geo == 0 & el.phys > 0;
+  el.geo(lone) = -el.phys(lone);
 end
 
 % Format 4.1: nodes and elements in entity blocks; physical tags belong to the entities.

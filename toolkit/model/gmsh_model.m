@@ -294,7 +294,13 @@ function v = tet_volumes(P, T)
 end
 
 function h = median_edge(P, tri, tet)
-  pairs = [reshape(tri([1 2 3; 2 3 1]), 2, []), reshape(tet([1 1 1 2 2 3; 2 3 4 3 4 4]), 2, [])];
+  pairs = zeros(2, 0);
+  if ~isempty(tri)
+    pairs = reshape(tri([1 2 3; 2 3 1], :), 2, []);
+  end
+  if ~isempty(tet)
+    pairs = [pairs, reshape(tet([1 1 1 2 2 3; 2 3 4 3 4 4], :), 2, [])];
+  end
   h = median(sqrt(sum((P(:, pairs(1, :)) - P(:, pairs(2, :))) .^ 2, 1)));
 end
 

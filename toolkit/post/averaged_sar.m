@@ -19,8 +19,9 @@
 %   mass) and the warning averaged_sar:lightBody is issued. The peak spatial-average SAR is
 %   max(avg). The averaging sphere may reach beyond the body surface (only tissue counts).
 %
-%   avg is Nt x m (W/kg), radius 1 x Nt (m). Neighbours are searched in a grid of cells
-%   sized to the expected sphere radius, so the cost grows about linearly with Nt.
+%   avg is Nt x m (W/kg), radius 1 x Nt (m). Neighbours are searched in a grid of cells of
+%   half the radius a sphere full of tissue would have, so the cost grows about linearly
+%   with Nt (times the number of tetrahedra in one averaging sphere).
 %
 %   Example:  [avg, r] = averaged_sar(GEOM.CenterT, GEOM.VolumeT, rho, pa.tet);
 %             peak = max(avg);
@@ -60,27 +61,27 @@ function [avg, radius] = averaged_sar(centers, volumes, rho, power, mass)
     radius(tissue) = Inf;
     return;
   end
-  % Expected radius of a sphere full of tissue of the mean density; cells of that size.
+  % Expected radius r0 of a sphere full of tissue of the mean density; cells of r0 / 2.
   mean_rho = sum(w) / sum(volumes(tissue));
   r0 = (3 * mass / (4 * pi * mean_rho)) ^ (1 / 3);
+  h = r0 / 2;
   lo = min(c, [], 2);
-  cell_of = floor((c - lo) / r0);
+  cell_of = floor((c - lo) / h);
   dims = max(cell_of, [], 2) + 1;
   key = cell_of(1, :) + dims(1) * (cell_of(2, :) + dims(2) * cell_of(3, :));
   [key, order] = sort(key);
-  % Tetrahedra of one cell at a time: candidates in the cells within `reach` cells; when
-  % they cannot hold the mass inside the guaranteed radius, take all tissue.
+  % The tetrahedra of one cell at a time. Candidates: the tissue centroids within `limit`
+  % of one of them (found among the cells within reach); when the mass is not complete
+  % inside that limit for every centre, the limit doubles, and finally all tissue counts.
   starts = [1, find(diff(key)) + 1];
   stops = [starts(2:end) - 1, nq];
   for s = 1:numel(starts)
     rows = order(starts(s):stops(s));
     cc = cell_of(:, rows(1));
     done = false;
-    for reach = [2, 4]
-      near = all(abs(cell_of - cc) <= reach, 1);
-      % Every tissue centroid within reach * r0 of a row's centroid is a candidate.
-      [a, r, ok] = sphere_average(c(:, rows), c(:, near), w(near), p(near, :), mass, ...
-                                  reach * r0);
+    for limit = r0 * [1.5, 3, 6]
+      near = all(abs(cell_of - cc) <= ceil(limit / h), 1);
+      [a, r, ok] = sphere_average(c(:, rows), c(:, near), w(near), p(near, :), mass, limit);
       if all(ok)
         done = true;
         break;
@@ -100,18 +101,28 @@ function [a, r, ok] = sphere_average(c0, cq, wq, pq, mass, limit)
   b = size(c0, 2);
   m = size(pq, 2);
   d2 = (c0(1, :)' - cq(1, :)) .^ 2 + (c0(2, :)' - cq(2, :)) .^ 2 + (c0(3, :)' - cq(3, :)) .^ 2;
-  [d2, idx] = sort(d2, 2);
-  W = wq(idx);
-  if b == 1
-    W = reshape(W, 1, []);
+  if isfinite(limit)
+    % Only candidates within the limit of some centre can matter.
+    keep = any(d2 <= limit ^ 2, 1);
+    d2 = d2(:, keep);
+    wq = wq(keep);
+    pq = pq(keep, :);
   end
+  if isempty(d2)
+    a = zeros(b, m);
+    r = zeros(1, b);
+    ok = false(b, 1);
+    return;
+  end
+  [d2, idx] = sort(d2, 2);
+  W = reshape(wq(idx), size(idx));
   cw = cumsum(W, 2);
   % First column where the cumulative mass reaches the target.
   last = sum(cw < mass, 2) + 1;
   ok = last <= size(cw, 2);
-  ok(ok) = sqrt(d2(sub2ind(size(d2), find(ok), last(ok)))) <= limit;
   last = min(last, size(cw, 2));
   lin = sub2ind(size(cw), (1:b)', last);
+  ok = ok & sqrt(d2(lin)) <= limit;
   before = cw(lin) - W(lin);
   frac = (mass - before) ./ W(lin);
   r = sqrt(d2(lin))';

@@ -59,7 +59,7 @@ function ok = plot_rcs_cuts(plot_file, results, titles, area)
              'location', 'eastoutside');
     end
     xlabel('scattering angle from forward direction [deg]');
-    print(fig, '-dpng', '-r100', plot_file);
+    print_png(fig, plot_file, 900, 300 * numel(results) + 100);
     close(fig);
     if ~exist(plot_file, 'file')
       error('the graphics toolkit wrote no file');
