@@ -72,6 +72,21 @@ expect_close(Y2(:, 3), Y2(:, 1:2) * [2; -1i], 1e-10, 'superposition');
 rad2 = radiation_report(geom, [], const, s2, ports2, 'column', 3, 'ntheta', 19, 'nphi', 19);
 assert(abs(rad2.balance) < 0.01, 'two-port balance');
 
+% The computed networks through Touchstone files and back: the dipole's one-port sweep and
+% the two-port (reciprocal, so the hand-written files of test_touchstone check the order).
+net2 = network_parameters(Y2(:, 1:2), 50);
+s2p = [tempname() '.s2p'];
+touchstone_write(s2p, 285e6, net2.S, 50);
+back = touchstone_read(s2p);
+expect_close(back.data, net2.S, 1e-11, 'two-port S through a file');
+s1p = [tempname() '.s1p'];
+touchstone_write(s1p, net.f, net.S, 50);
+back = touchstone_read(s1p);
+expect_close(back.data, net.S, 1e-11, 'dipole S11 through a file');
+expect_close(back.f, net.f, 1e-12, 'dipole frequencies through a file');
+delete(s1p);
+delete(s2p);
+
 % Bad ports.
 expect_error(@() delta_gap_ports(P, t, [1; 3]), 'delta_gap_ports:notOnMetal');
 expect_error(@() delta_gap_ports(P, t, [1; 2]), 'delta_gap_ports:notShared');
