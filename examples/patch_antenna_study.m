@@ -20,7 +20,7 @@
 % and prints the resonances (maximum of R, interpolated) against the model, the gain and
 % the efficiency.
 %
-% Run from the repository root after building (about 10 minutes on two cores):
+% Run from the repository root after building (about 7 minutes on two cores):
 %   octave-cli --eval "run('examples/patch_antenna_study.m')"
 %   octave-cli --eval "sub_eps_r = 4.4; sub_tand = 0.02; patch_L = 0.024; run('examples/patch_antenna_study.m')"
 % Variables that may be set before `run` (metres, hertz): patch_L (0.03), patch_W (0.04),
