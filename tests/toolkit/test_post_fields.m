@@ -54,8 +54,24 @@ many = randn(3, 3000) * 3 + 5;
 src.points = randn(3, 900);
 src.moments = randn(3, 900) + 1i * randn(3, 900);
 E = radiated_field(src, many, 1.1, 1);
-expect_close(E(:, [1 1500 3000]), radiated_field(src, many(:, [1 1500 3000]), 1.1, 1), 1e-13, ...
+expect_close(E(:, [1 1500 3000]), radiated_field(src, many(:, [1 1500 3000]), 1.1, 1), 1e-12, ...
              'blocks over points');
+% The sums by matrix products against the direct sum over the elements, with the body far
+% from the origin (the expansion is taken about the elements' centre).
+shift = [40; -25; 60];
+few = many(:, 1:7) + shift;
+body.points = src.points + shift;
+body.moments = src.moments;
+Ed = zeros(3, 7);
+for i = 1:7
+  Rv = few(:, i) - body.points;
+  Rn = sqrt(sum(Rv .^ 2, 1));
+  u = 1 ./ (1i * 1.1 * Rn);
+  rm = sum(Rv .* body.moments, 1) ./ Rn .^ 2;
+  Ed(:, i) = -1i * 1.1 / (4 * pi) * sum(exp(-1i * 1.1 * Rn) ./ Rn .* ((1 + u + u .^ 2) ...
+             .* body.moments - (1 + 3 * u + 3 * u .^ 2) .* rm .* Rv), 2);
+end
+expect_close(radiated_field(body, few, 1.1, 1), Ed, 1e-11, 'direct sum');
 
 % A small lossy sphere (k a = 0.05, eps_r = 4, tan delta = 0.5, about 300 unknowns): the
 % Rayleigh interior field is uniform, 3 / (eps + 2) E0.
@@ -121,6 +137,11 @@ expect_close(J .* g.AreaF, per_tri, 1e-13, 'surface current density');
 both = solution_currents(g, GEOM, omega, [I / (1i * omega); s.x]);
 assert(both.surface == size(e.points, 2));
 expect_close(both.moments(:, 1:both.surface), e.moments, 1e-14, 'surface part');
+
+% Points are located in their tetrahedra: every centroid in its own, points just outside
+% the faceted surface (beyond the farthest vertex) and far points nowhere.
+probe = [GEOM.CenterT(:, 1:37:end), [0; 0; 1.01] * max(abs(GEOM.MeshP(3, :))), [5; -5; 5]];
+expect_close(locate_points(GEOM, probe), [1:37:GEOM.TetrahedraTotal, 0, 0], 0, 'located');
 
 expect_error(@() solution_currents([], GEOM, omega, s.x(1:end - 1)), 'solution_currents:x');
 expect_error(@() internal_field([], [], const, s.x), 'internal_field:GEOM');

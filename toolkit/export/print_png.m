@@ -8,7 +8,8 @@
 %
 %   With Octave's gnuplot graphics toolkit (the one available without a display) the
 %   figure goes through gnuplot's own cairo PNG terminal ('-dpngcairo'), which needs no
-%   Ghostscript; otherwise print's '-dpng' at 100 dpi is used. Errors of print pass through.
+%   Ghostscript (font size about height / 70 points); otherwise print's '-dpng' at 100 dpi
+%   is used. Errors of print pass through.
 %
 %   Example:  fig = figure('visible', 'off');  plot(1:3);  print_png(fig, 'a.png');
 %
@@ -22,7 +23,9 @@ function print_png(fig, filename, width, height)
     height = 500;
   end
   if exist('OCTAVE_VERSION', 'builtin') && strcmp(graphics_toolkit(fig), 'gnuplot')
-    print(fig, '-dpngcairo', sprintf('-S%d,%d', width, height), filename);
+    % gnuplot's default font is large for these sizes; scale it with the height.
+    font = sprintf('-F:%d', max(6, round(height / 70)));
+    print(fig, '-dpngcairo', sprintf('-S%d,%d', width, height), font, filename);
   else
     print(fig, '-dpng', '-r100', filename);
   end

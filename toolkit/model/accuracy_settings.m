@@ -99,14 +99,14 @@ function s = level(name)
       s.rhs = 'centroid';
       s.hybrid_options = [];
     case 'high'
-      s.target = 5e-4;
-      s.plate_near = 1024;
-      s.seam_near = 1024;
-      s.cell_near = 1024;
-      s.coupling_near = 1024;
+      s.target = 3e-4;
+      s.plate_near = 9;
+      s.seam_near = 9;
+      s.cell_near = 9;
+      s.coupling_near = 9;
       s.face_points = 6;
       s.tet_points = 4;
       s.rhs = 'quadrature';
-      s.hybrid_options = [];
+      s.hybrid_options = struct('FarFactor', Inf, 'FarPoints', 3);
   end
 end

@@ -20,7 +20,7 @@
 %   max(avg). The averaging sphere may reach beyond the body surface (only tissue counts).
 %
 %   avg is Nt x m (W/kg), radius 1 x Nt (m). Neighbours are searched in a grid of cells of
-%   half the radius a sphere full of tissue would have, so the cost grows about linearly
+%   3/4 of the radius a sphere full of tissue would have, so the cost grows about linearly
 %   with Nt (times the number of tetrahedra in one averaging sphere).
 %
 %   Example:  [avg, r] = averaged_sar(GEOM.CenterT, GEOM.VolumeT, rho, pa.tet);
@@ -61,18 +61,21 @@ function [avg, radius] = averaged_sar(centers, volumes, rho, power, mass)
     radius(tissue) = Inf;
     return;
   end
-  % Expected radius r0 of a sphere full of tissue of the mean density; cells of r0 / 2.
+  % Expected radius r0 of a sphere full of tissue of the mean density; cells of 0.75 r0.
   mean_rho = sum(w) / sum(volumes(tissue));
   r0 = (3 * mass / (4 * pi * mean_rho)) ^ (1 / 3);
-  h = r0 / 2;
+  h = 0.75 * r0;
   lo = min(c, [], 2);
   cell_of = floor((c - lo) / h);
   dims = max(cell_of, [], 2) + 1;
   key = cell_of(1, :) + dims(1) * (cell_of(2, :) + dims(2) * cell_of(3, :));
   [key, order] = sort(key);
+  % ptr(j + 1) .. ptr(j + 2) - 1: the positions in `order` of the tetrahedra of cell key j.
+  ptr = cumsum([1; accumarray(key(:) + 1, 1, [prod(dims), 1])]);
   % The tetrahedra of one cell at a time. Candidates: the tissue centroids within `limit`
-  % of one of them (found among the cells within reach); when the mass is not complete
-  % inside that limit for every centre, the limit doubles, and finally all tissue counts.
+  % of one of them (gathered from the cells within reach, one run of keys per row of
+  % cells); when the mass is not complete inside that limit for every centre, the limit
+  % doubles, and finally all tissue counts.
   starts = [1, find(diff(key)) + 1];
   stops = [starts(2:end) - 1, nq];
   for s = 1:numel(starts)
@@ -80,7 +83,7 @@ function [avg, radius] = averaged_sar(centers, volumes, rho, power, mass)
     cc = cell_of(:, rows(1));
     done = false;
     for limit = r0 * [1.5, 3, 6]
-      near = all(abs(cell_of - cc) <= ceil(limit / h), 1);
+      near = order(cells_within(cc, ceil(limit / h), dims, ptr));
       [a, r, ok] = sphere_average(c(:, rows), c(:, near), w(near), p(near, :), mass, limit);
       if all(ok)
         done = true;
@@ -95,41 +98,68 @@ function [avg, radius] = averaged_sar(centers, volumes, rho, power, mass)
   end
 end
 
+% Positions (in the sorted order) of the tetrahedra in the cells within n cells of cell cc
+% in every direction: for each row of cells (fixed y and z) the x-run is one run of keys.
+function pos = cells_within(cc, n, dims, ptr)
+  x0 = max(cc(1) - n, 0);
+  x1 = min(cc(1) + n, dims(1) - 1);
+  [Y, Z] = ndgrid(max(cc(2) - n, 0):min(cc(2) + n, dims(2) - 1), ...
+                  max(cc(3) - n, 0):min(cc(3) + n, dims(3) - 1));
+  base = dims(1) * (Y(:) + dims(2) * Z(:));
+  first = ptr(base + x0 + 1);
+  last = ptr(base + x1 + 2) - 1;
+  len = last - first + 1;
+  keep = len > 0;
+  first = first(keep);
+  len = len(keep);
+  if isempty(len)
+    pos = zeros(1, 0);
+    return;
+  end
+  % Concatenated runs first(i) .. first(i) + len(i) - 1 without a loop.
+  step = ones(1, sum(len));
+  starts = cumsum([1; len(1:end - 1)]);
+  step(starts) = [first(1); first(2:end) - (first(1:end - 1) + len(1:end - 1) - 1)];
+  pos = cumsum(step);
+end
+
 % Averages for the centres c0 (3 x b) from candidates (cq, wq, pq); ok(i) is false when the
 % candidates within `limit` of centre i do not hold the mass (the answer is then unsafe).
 function [a, r, ok] = sphere_average(c0, cq, wq, pq, mass, limit)
   b = size(c0, 2);
   m = size(pq, 2);
-  d2 = (c0(1, :)' - cq(1, :)) .^ 2 + (c0(2, :)' - cq(2, :)) .^ 2 + (c0(3, :)' - cq(3, :)) .^ 2;
+  % One column per centre (sorting along columns is the fast direction).
+  d2 = (cq(1, :)' - c0(1, :)) .^ 2 + (cq(2, :)' - c0(2, :)) .^ 2 + (cq(3, :)' - c0(3, :)) .^ 2;
   if isfinite(limit)
     % Only candidates within the limit of some centre can matter.
-    keep = any(d2 <= limit ^ 2, 1);
-    d2 = d2(:, keep);
+    keep = any(d2 <= limit ^ 2, 2);
+    d2 = d2(keep, :);
     wq = wq(keep);
     pq = pq(keep, :);
   end
-  if isempty(d2)
+  nc = size(d2, 1);
+  if nc == 0
     a = zeros(b, m);
     r = zeros(1, b);
     ok = false(b, 1);
     return;
   end
-  [d2, idx] = sort(d2, 2);
-  W = reshape(wq(idx), size(idx));
-  cw = cumsum(W, 2);
-  % First column where the cumulative mass reaches the target.
-  last = sum(cw < mass, 2) + 1;
-  ok = last <= size(cw, 2);
-  last = min(last, size(cw, 2));
-  lin = sub2ind(size(cw), (1:b)', last);
+  [d2, idx] = sort(d2, 1);
+  W = reshape(wq(idx), nc, b);
+  cw = cumsum(W, 1);
+  % First row where the cumulative mass reaches the target.
+  last = sum(cw < mass, 1)' + 1;
+  ok = last <= nc;
+  last = min(last, nc);
+  lin = sub2ind([nc, b], last, (1:b)');
   ok = ok & sqrt(d2(lin)) <= limit;
   before = cw(lin) - W(lin);
   frac = (mass - before) ./ W(lin);
   r = sqrt(d2(lin))';
   a = zeros(b, m);
   for j = 1:m
-    Pj = reshape(pq(idx, j), size(idx));
-    cp = cumsum(Pj, 2);
+    Pj = reshape(pq(idx, j), nc, b);
+    cp = cumsum(Pj, 1);
     a(:, j) = (cp(lin) - Pj(lin) + frac .* Pj(lin)) / mass;
   end
 end

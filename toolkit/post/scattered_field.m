@@ -8,6 +8,9 @@
 %   points      3 x P observation points, outside the dielectric and off the metal, farther
 %               from the mesh than about one element size (see radiated_field).
 %
+%   Inside the dielectric the sum of current elements is not a field value: route such
+%   points (locate_points) to internal_field instead.
+%
 %   Es is 3 x P x m (m = columns of x): the field radiated by the metal surface currents and
 %   the dielectric polarisation currents J = j omega kappa D, with the exact near-field
 %   kernel (radiated_field). The total field is Es plus the incident field at the same

@@ -101,7 +101,10 @@ function [res, info] = solve_model(model, freq, sources, varargin)
   info.seconds.prepare = toc(clock0);
   info.prep = prep;
   info.unknowns = prep.unknowns;
-  inside = points_in_dielectric(prep.model, opt.points);
+  inside = [];
+  if ~isempty(prep.GEOM) && ~isempty(opt.points)
+    inside = locate_points(prep.GEOM, opt.points) > 0;
+  end
   if any(inside)
     warning('solve_model:pointInside', ['solve_model: %d of the points lie inside the ' ...
             'dielectric, where E_sca and E_tot are not the field there (use res.E)'], ...
@@ -385,29 +388,6 @@ function s = result_line(r)
   end
   if ~isempty(r.sar)
     s = [s, sprintf(', peak %g g SAR %.4g W/kg', 1000 * r.sar.mass, r.sar.peak_avg)];
-  end
-end
-
-% Which points lie inside (or on) a tetrahedron of the model.
-function inside = points_in_dielectric(model, points)
-  np = size(points, 2);
-  inside = false(1, np);
-  if isempty(model.tet) || np == 0
-    return;
-  end
-  X = reshape(model.P(:, model.tet), 3, 4, []);
-  lo = reshape(min(X, [], 2), 3, []);
-  hi = reshape(max(X, [], 2), 3, []);
-  for i = 1:np
-    q = points(:, i);
-    for t = find(all(lo <= q & q <= hi, 1))
-      A = X(:, 1, t);
-      lam = [X(:, 2, t) - A, X(:, 3, t) - A, X(:, 4, t) - A] \ (q - A);
-      if all(lam >= -1e-12) && sum(lam) <= 1 + 1e-12
-        inside(i) = true;
-        break;
-      end
-    end
   end
 end
 
