@@ -15,7 +15,8 @@
 %                physical and elementary entity tags (physical 0 when the element or its
 %                entity has none; with several physical groups, the first)
 %     tet        4 x Ntet tetrahedra, tet_phys / tet_geo likewise
-%     lines      2 x Nl line elements, points 1 x Np point elements (their tags are not kept)
+%     lines      2 x Nl line elements, line_phys / line_geo 1 x Nl their tags (as for tri)
+%     points     1 x Np point elements (their tags are not kept)
 %     groups     struct array of the physical groups, one element per group: dim (0..3),
 %                tag (its number), name ('' when the file names none) and entities (the
 %                elementary entity tags it holds; an entity may belong to several groups)
@@ -54,7 +55,7 @@ function msh = read_msh(filename)
   lookup(msh.node_tags) = 1:numel(msh.node_tags);
   [msh.tri, msh.tri_phys, msh.tri_geo] = gather(el, 2, 3, lookup, filename);
   [msh.tet, msh.tet_phys, msh.tet_geo] = gather(el, 4, 4, lookup, filename);
-  msh.lines = gather(el, 1, 2, lookup, filename);
+  [msh.lines, msh.line_phys, msh.line_geo] = gather(el, 1, 2, lookup, filename);
   msh.points = gather(el, 15, 1, lookup, filename);
   msh.groups = physical_groups(text, membership, filename);
 end
