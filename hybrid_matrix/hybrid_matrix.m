@@ -53,6 +53,8 @@
 %       X  = hybrid_matrix(geom, GEOM, k, 2*pi*1e9, 0, 1, [V; VD]); % metal and dielectric
 %
 %   See also DENSE_SYSTEM.
+%
+%   hybrid-mom @MOM_VERSION@ (MOM_VERSION in the toolkit returns the release number).
 
 %!shared k, g, G, kv
 %! k = struct('epsilon', 8.854e-12, 'mu', 4e-7*pi, 'c', 2.998e8);
