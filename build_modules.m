@@ -50,10 +50,26 @@ function outdir = build_modules(outdir, varargin)
 
   fprintf('building the modules of release %s with %s''s mex into %s\n', release, ...
           host.name, outdir);
-  common = compile_folder(host, root, 'common', {}, objroot, false);
+  % What each folder needs, from the lines of the modules that live in it.
+  owners = containers.Map();
+  for i = 1:numel(modules)
+    m = modules(i);
+    if isKey(owners, m.folder)
+      o = owners(m.folder);
+      o.cxxflags = unique([o.cxxflags, m.cxxflags], 'stable');
+      o.uses = unique([o.uses, m.uses], 'stable');
+      o.exclude = unique([o.exclude, m.exclude], 'stable');
+      owners(m.folder) = o;
+    else
+      owners(m.folder) = struct('cxxflags', {m.cxxflags}, 'uses', {m.uses}, ...
+                                'exclude', {m.exclude});
+    end
+  end
+  objects = containers.Map();
+  objects('common') = compile_folder(host, root, 'common', struct('cxxflags', {{}}, ...
+                                     'uses', {{}}, 'exclude', {{}}), objroot);
   built = {};
   skipped = {};
-  folders = struct();
   for i = 1:numel(modules)
     m = modules(i);
     gateway = fullfile(root, m.folder, [m.name '_mex.cpp']);
@@ -65,13 +81,18 @@ function outdir = build_modules(outdir, varargin)
       error('build_modules:missing', 'build_modules: %s is missing', gateway);
     end
     try
-      key = strrep(m.folder, '/', '_');
-      if ~isfield(folders, key)
-        folders.(key) = compile_folder(host, root, m.folder, m.cxxflags, objroot, true);
+      parts = {};
+      for f = [m.uses, {m.folder}]
+        if ~isKey(objects, f{1})
+          if ~isKey(owners, f{1})
+            owners(f{1}) = struct('cxxflags', {{}}, 'uses', {{}}, 'exclude', {{}});
+          end
+          objects(f{1}) = compile_folder(host, root, f{1}, owners(f{1}), objroot);
+        end
+        parts = [parts, objects(f{1})];
       end
-      objects = [{compile_source(host, root, gateway, m.folder, m.cxxflags, objroot)}, ...
-                 folders.(key), common];
-      link_module(host, m, objects, outdir);
+      gateway_object = compile_source(host, root, gateway, m.folder, owners(m.folder), objroot);
+      link_module(host, m, [{gateway_object}, parts, objects('common')], outdir);
     catch err
       if ~m.optional
         rethrow(err);
@@ -96,7 +117,8 @@ end
 function modules = read_module_list(file)
   text = fileread(file);
   lines = regexp(text, '\r?\n', 'split');
-  modules = struct('name', {}, 'folder', {}, 'optional', {}, 'cxxflags', {}, 'libs', {});
+  modules = struct('name', {}, 'folder', {}, 'optional', {}, 'cxxflags', {}, 'libs', {}, ...
+                   'uses', {}, 'exclude', {});
   for i = 1:numel(lines)
     line = strtrim(regexprep(lines{i}, '#.*$', ''));
     if isempty(line)
@@ -108,7 +130,7 @@ function modules = read_module_list(file)
             file, i);
     end
     m = struct('name', words{1}, 'folder', words{2}, 'optional', false, 'cxxflags', {{}}, ...
-               'libs', {{}});
+               'libs', {{}}, 'uses', {{}}, 'exclude', {{}});
     for w = words(3:end)
       word = w{1};
       if strcmp(word, 'optional')
@@ -117,6 +139,10 @@ function modules = read_module_list(file)
         m.cxxflags = strsplit(word(10:end), ',');
       elseif strncmp(word, 'libs=', 5)
         m.libs = strsplit(word(6:end), ',');
+      elseif strncmp(word, 'uses=', 5)
+        m.uses = strsplit(word(6:end), ',');
+      elseif strncmp(word, 'exclude=', 8)
+        m.exclude = strsplit(word(9:end), ',');
       else
         error('build_modules:list', 'build_modules: %s line %d: unknown option "%s"', ...
               file, i, word);
@@ -140,7 +166,7 @@ function host = host_settings(verbose)
     end
     host.libs = host.libs(~cellfun('isempty', host.libs));
     % mkoctfile takes compiler flags from the environment.
-    host.cxxflags = '-O3 -DNDEBUG -std=c++17 -pthread';
+    host.cxxflags = '-O3 -DNDEBUG -std=c++17 -pthread -fvisibility=hidden';
     host.msvc = false;
   else
     host.name = 'MATLAB';
@@ -158,27 +184,33 @@ function host = host_settings(verbose)
   end
 end
 
-% Compiles every non-gateway source of a folder (or all of common/); returns the objects.
-function objects = compile_folder(host, root, folder, cxxflags, objroot, skip_gateways)
+% Compiles every source of a folder but its gateways (*_mex.cpp) and the files its modules
+% exclude; returns the object files.
+function objects = compile_folder(host, root, folder, owner, objroot)
   files = dir(fullfile(root, folder, '*.cpp'));
   objects = {};
   for i = 1:numel(files)
-    if skip_gateways && numel(files(i).name) > 8 && strcmp(files(i).name(end-7:end), '_mex.cpp')
+    name = files(i).name;
+    if (numel(name) > 8 && strcmp(name(end-7:end), '_mex.cpp')) || any(strcmp(name, owner.exclude))
       continue;
     end
-    objects{end+1} = compile_source(host, root, fullfile(root, folder, files(i).name), ...
-                                    folder, cxxflags, objroot);
+    objects{end+1} = compile_source(host, root, fullfile(root, folder, name), folder, owner, ...
+                                    objroot);
   end
 end
 
 % Compiles one source of FOLDER into objroot/FOLDER/ and returns the object file.
-function object = compile_source(host, root, source, folder, cxxflags, objroot)
+function object = compile_source(host, root, source, folder, owner, objroot)
   objdir = fullfile(objroot, strrep(folder, '/', '_'));
   if ~exist(objdir, 'dir')
     mkdir(objdir);
   end
   [~, base] = fileparts(source);
   includes = {['-I' fullfile(root, 'common')], ['-I' fullfile(root, folder)]};
+  for u = owner.uses
+    includes{end+1} = ['-I' fullfile(root, u{1})];
+  end
+  cxxflags = owner.cxxflags;
   if host.octave
     object = fullfile(objdir, [base '.o']);
     flags = strtrim(sprintf('%s %s', host.cxxflags, strjoin(cxxflags, ' ')));
