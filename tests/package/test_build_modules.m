@@ -1,8 +1,8 @@
 % build_modules.m under Octave: builds every core module of modules.txt with Octave's mex
-% into a temporary folder, with help files that carry the release number; the modules' own
-% self-tests pass with those binaries; and on a small coated sphere (metal and dielectric
-% together, so eight modules in one solve) plus a dense solve, the results equal those of the
-% CMake build. The list in modules.txt and the modules CMake builds are the same set.
+% into a temporary folder, with help files that carry the release number (as CMake's copies
+% do); the modules' own self-tests pass with those binaries; and on a small coated sphere
+% (metal and dielectric together, so eight modules in one solve) plus a dense solve, the
+% results equal those of the CMake build. modules.txt and CMake build the same set of modules.
 cmake_dir = fileparts(which('dense_system'));
 bm_root = fileparts(which('build_modules'));
 bm_release = strtrim(fileread(fullfile(bm_root, 'VERSION')));
@@ -24,6 +24,11 @@ assert(isempty(setdiff(bm_core, cmake_built)), 'not built by CMake: %s', ...
        strjoin(setdiff(bm_core, cmake_built), ', '));
 assert(isempty(setdiff(cmake_built, bm_all)), 'built by CMake but missing in modules.txt: %s', ...
        strjoin(setdiff(cmake_built, bm_all), ', '));
+% CMake's copies of the help files carry the release number too.
+for i = 1:numel(bm_core)
+  assert(~isempty(strfind(help(bm_core{i}), ['hybrid-mom ' bm_release])), ...
+         'help %s shows release %s', bm_core{i}, bm_release);
+end
 
 bm_dir = tempname();
 unwind_protect
