@@ -1,7 +1,8 @@
 % TOOLKIT_SETUP  Put the study toolkit and the built modules on the path.
 %   toolkit_setup() adds the toolkit's subsystem folders (mesh, model, sources, post,
-%   reference, studies) to the path and, when the CMake build exists, the folder of the
-%   built modules (build/mex beside this folder). Call it once per session, e.g.
+%   reference, studies) to the path and the folder of the built modules: build/mex beside
+%   this folder (the CMake build) or else mex/ (build_modules.m), when it exists. Call it
+%   once per session, e.g.
 %
 %     addpath('/path/to/project/toolkit'); toolkit_setup();
 %
@@ -23,7 +24,11 @@ function toolkit_setup(mexdir)
     end
   end
   if nargin < 1
+    % The CMake build's folder, else the one build_modules.m writes by default.
     mexdir = fullfile(fileparts(here), 'build', 'mex');
+    if ~exist(mexdir, 'dir')
+      mexdir = fullfile(fileparts(here), 'mex');
+    end
   end
   if exist(mexdir, 'dir')
     addpath(mexdir);
