@@ -8,12 +8,12 @@
 %   area       the area the RCS is plotted in dB of (for example pi a^2).
 %
 %   The CSV has the angle in degrees and, per result, the computed E- and H-plane RCS and
-%   Mie's. The plot is 900 pixels wide and 300 pixels high per panel plus 100. ok is false
-%   (with a message printed) when no plot could be drawn: without a display Octave plots
-%   through gnuplot (Debian package gnuplot-nox) and needs the font of Debian package
-%   fonts-freefont-otf (see PRINT_PNG).
+%   Mie's. The plot is 900 pixels wide and 300 per panel plus 100 high. ok is false (with a
+%   message printed) when no plot could be drawn: without a display Octave plots through
+%   gnuplot (Debian package gnuplot-nox), and its own text renderer needs the font of Debian
+%   package fonts-freefont-otf.
 %
-%   See also RCS_CUTS, MIE_SPHERE, PRINT_PNG.
+%   See also RCS_CUTS, MIE_SPHERE.
 function ok = plot_rcs_cuts(plot_file, results, titles, area)
   if nargin ~= 4 || ~ischar(plot_file) || ~iscell(results) || numel(titles) ~= numel(results)
     error('plot_rcs_cuts:usage', 'usage: ok = plot_rcs_cuts(plot_file, results, titles, area)');
@@ -39,11 +39,12 @@ function ok = plot_rcs_cuts(plot_file, results, titles, area)
 
   if exist('OCTAVE_VERSION', 'builtin')
     warning('off', 'Octave:gnuplot-graphics');
+    warning('off', 'print:nogs');   % print_png takes the route that needs no Ghostscript
   end
   db = @(s) 10 * log10(s / area);
   every = 1:5:numel(deg);
   if exist(plot_file, 'file')
-    delete(plot_file);   % a plot left from an earlier run must not pass for this one's
+    delete(plot_file);
   end
   ok = true;
   try
@@ -61,8 +62,11 @@ function ok = plot_rcs_cuts(plot_file, results, titles, area)
              'location', 'eastoutside');
     end
     xlabel('scattering angle from forward direction [deg]');
-    print_png(fig, plot_file);
+    print_png(fig, plot_file, 900, 300 * numel(results) + 100);
     close(fig);
+    if ~exist(plot_file, 'file')
+      error('the graphics toolkit wrote no file');
+    end
     fprintf('plot written to %s\n', plot_file);
   catch err
     ok = false;
