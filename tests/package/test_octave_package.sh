@@ -27,8 +27,12 @@ exec "$octave" --no-gui --norc --quiet --no-window-system --eval "
   assert(strncmp(where, '$work', numel('$work')), 'installed outside the temporary HOME: %s', where);
   assert(strcmp(info{1}.version, '$version'));
   assert(strcmp(mom_version(), '$version'));
-  modules = {'hybrid_matrix', 'basis', 'plate_pairs', 'seam_pairs', 'cell_pairs', ...
-             'cell_plate_pairs', 'excite_cells', 'excite_plates', 'dense_system'};
+  core = {'hybrid_matrix', 'basis', 'plate_pairs', 'seam_pairs', 'cell_pairs', ...
+          'cell_plate_pairs', 'excite_cells', 'excite_plates', 'dense_system'};
+  built = dir(fullfile(where, '*', '*.mex'));
+  modules = regexprep({built.name}, '\\.mex\$', '');
+  assert(isempty(setdiff(core, modules)), 'not built: %s', strjoin(setdiff(core, modules), ', '));
+  printf('modules built by pkg install: %s\n', strjoin(modules, ' '));
   for i = 1:numel(modules)
     assert(exist(modules{i}) == 3, '%s is not a MEX file of the package', modules{i});
     assert(strncmp(which(modules{i}), '$work', numel('$work')), '%s from %s', modules{i}, ...
