@@ -66,6 +66,8 @@
 %                          struct('FarFactor', Inf, 'FarPoints', 3));  % accurate far pairs
 %
 %   See also DENSE_SYSTEM.
+%
+%   hybrid-mom @MOM_VERSION@ (MOM_VERSION in the toolkit returns the release number).
 
 %!shared k, g, G, kv
 %! k = struct('epsilon', 8.854e-12, 'mu', 4e-7*pi, 'c', 2.998e8);

@@ -5,7 +5,8 @@
 %
 %     addpath('/path/to/project/toolkit'); toolkit_setup();
 %
-%   toolkit_setup(MEXDIR) adds MEXDIR as the folder of the modules instead.
+%   toolkit_setup(MEXDIR) adds MEXDIR as the folder of the modules instead. Without a CMake
+%   build, the folder build_modules.m writes by default (mex/ beside this folder) is taken.
 %
 %   Folders:  mesh       gmsh meshes and models, mesh tables and surface checks
 %             model      records for the modules, materials, accuracy settings, quadrature
@@ -30,7 +31,11 @@ function toolkit_setup(mexdir)
     end
   end
   if nargin < 1
+    % The CMake build's folder, else the one build_modules.m writes by default.
     mexdir = fullfile(fileparts(here), 'build', 'mex');
+    if ~exist(mexdir, 'dir')
+      mexdir = fullfile(fileparts(here), 'mex');
+    end
   end
   if exist(mexdir, 'dir')
     addpath(mexdir);

@@ -33,20 +33,8 @@ function ok = plot_pattern_cuts(plot_file, rad, title_text)
     ylabel('gain [dBi]');
     legend('xz plane', 'yz plane', 'xy plane', 'location', 'eastoutside');
     title(title_text);
-    % gnuplot (the headless toolkit) writes PNG itself through its cairo terminal; Octave's
-    % plain -dpng would go through Ghostscript.
-    device = '-dpng';
-    if strcmp(graphics_toolkit(fig), 'gnuplot')
-      device = '-dpngcairo';
-    end
-    nogs = warning('query', 'print:nogs');
-    warning('off', 'print:nogs');
-    print(fig, device, '-r100', plot_file);
-    warning(nogs.state, 'print:nogs');
+    print_png(fig, plot_file, 800, 450);
     close(fig);
-    if ~exist(plot_file, 'file')
-      error('the graphics toolkit wrote no file');
-    end
     fprintf('plot written to %s\n', plot_file);
   catch err
     ok = false;

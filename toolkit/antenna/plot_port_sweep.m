@@ -57,20 +57,8 @@ function ok = plot_port_sweep(plot_file, net, port, title_text)
     grid on;
     xlabel('frequency [MHz]');
     ylabel('R (solid), X (dashed) [ohm]');
-    % gnuplot (the headless toolkit) writes PNG itself through its cairo terminal; Octave's
-    % plain -dpng would go through Ghostscript.
-    device = '-dpng';
-    if strcmp(graphics_toolkit(fig), 'gnuplot')
-      device = '-dpngcairo';
-    end
-    nogs = warning('query', 'print:nogs');
-    warning('off', 'print:nogs');
-    print(fig, device, '-r100', plot_file);
-    warning(nogs.state, 'print:nogs');
+    print_png(fig, plot_file, 800, 700);
     close(fig);
-    if ~exist(plot_file, 'file')
-      error('the graphics toolkit wrote no file');
-    end
     fprintf('plot written to %s\n', plot_file);
   catch err
     ok = false;
