@@ -277,38 +277,40 @@ class BlockFillRun {
     if (A.count() == 0 || B.count() == 0) return;
     const SurfaceMesh& m = *b_.problem_.surface;
     const Coefficients& f = b_.surface_coefficients_;
-    const std::vector<double> bc = gather_centres(B, m.centroid);
+    // The column side's elements in the outer loop: the terms of one of them go down its few
+    // columns of the output.
+    const std::vector<double> ac = gather_centres(A, m.centroid);
     const char* what = "the block fill";
-    std::vector<double> R = make_buffer<double>(B.count(), what);
-    std::vector<double> F = make_buffer<double>(B.count(), what);
-    std::vector<double> arg = make_buffer<double>(B.count(), what);
-    std::vector<double> sn = make_buffer<double>(B.count(), what);
-    std::vector<double> cs = make_buffer<double>(B.count(), what);
+    std::vector<double> R = make_buffer<double>(A.count(), what);
+    std::vector<double> F = make_buffer<double>(A.count(), what);
+    std::vector<double> arg = make_buffer<double>(A.count(), what);
+    std::vector<double> sn = make_buffer<double>(A.count(), what);
+    std::vector<double> cs = make_buffer<double>(A.count(), what);
     const double a_re = f.C_As.real(), a_im = f.C_As.imag();
     const double phi_re = f.C_phis.real(), phi_im = f.C_phis.imag();
-    for (std::size_t x = 0; x < A.count(); ++x) {
+    for (std::size_t y = 0; y < B.count(); ++y) {
       poll_interrupt();
-      const std::int64_t P = A.elements[x];
-      const double* cp = m.centroid + 3 * P;
-      for (std::size_t y = 0; y < B.count(); ++y) {
-        const double dx = cp[0] - bc[3 * y];
-        const double dy = cp[1] - bc[3 * y + 1];
-        const double dz = cp[2] - bc[3 * y + 2];
-        R[y] = std::sqrt(dx * dx + dy * dy + dz * dz);
-        F[y] = fullKernelAmplitude(R[y], f.k_im);
-        arg[y] = f.k_re * R[y];
+      const std::int64_t Q = B.elements[y];
+      const double* cq = m.centroid + 3 * Q;
+      for (std::size_t x = 0; x < A.count(); ++x) {
+        const double dx = cq[0] - ac[3 * x];
+        const double dy = cq[1] - ac[3 * x + 1];
+        const double dz = cq[2] - ac[3 * x + 2];
+        R[x] = std::sqrt(dx * dx + dy * dy + dz * dz);
+        F[x] = fullKernelAmplitude(R[x], f.k_im);
+        arg[x] = f.k_re * R[x];
       }
-      sinCos(arg.data(), B.count(), sn.data(), cs.data());
-      const double* rp = m.centroid_rho + 9 * P;
-      for (std::size_t y = 0; y < B.count(); ++y) {
-        const std::int64_t Q = B.elements[y];
+      sinCos(arg.data(), A.count(), sn.data(), cs.data());
+      const double* rq = m.centroid_rho + 9 * Q;
+      for (std::size_t x = 0; x < A.count(); ++x) {
+        const std::int64_t P = A.elements[x];
         if (Q == P) continue;
-        if (!(R[y] > 0.0)) report_coinciding(P, Q);
-        const double g_re = cs[y] * F[y];
-        const double g_im = -sn[y] * F[y];
+        if (!(R[x] > 0.0)) report_coinciding(P, Q);
+        const double g_re = cs[x] * F[x];
+        const double g_im = -sn[x] * F[x];
         const double x_re = a_re * g_re - a_im * g_im, x_im = a_re * g_im + a_im * g_re;
         const double y_re = phi_re * g_re - phi_im * g_im, y_im = phi_re * g_im + phi_im * g_re;
-        const double* rq = m.centroid_rho + 9 * Q;
+        const double* rp = m.centroid_rho + 9 * P;
         for (const Hit* hx = A.begin(x); hx != A.end(x); ++hx) {
           for (const Hit* hy = B.begin(y); hy != B.end(y); ++hy) {
             const double d = dot3(rq + 3 * hy->slot, rp + 3 * hx->slot);
@@ -397,16 +399,16 @@ class BlockFillRun {
     if (A.count() == 0 || B.count() == 0) return;
     const VolumeMesh& m = *b_.problem_.volume;
     const Coefficients& f = b_.problem_.coefficients;
-    const std::vector<double> bc = gather_centres(B, m.center_f);
-    SweepDistances distances(B.count(), "the block fill");
-    for (std::size_t x = 0; x < A.count(); ++x) {
+    const std::vector<double> ac = gather_centres(A, m.center_f);
+    SweepDistances distances(A.count(), "the block fill");
+    for (std::size_t y = 0; y < B.count(); ++y) {
       poll_interrupt();
-      const std::int64_t P = A.elements[x];
-      distances.from(m.center_f + 3 * P, bc.data(), 0, B.count(), f.k_re, f.k_im);
-      for (std::size_t y = 0; y < B.count(); ++y) {
-        const std::int64_t Q = B.elements[y];
-        if (Q == P || distances.coinciding(y)) continue;
-        const cplx g = distances.kernel(y);
+      const std::int64_t Q = B.elements[y];
+      distances.from(m.center_f + 3 * Q, ac.data(), 0, A.count(), f.k_re, f.k_im);
+      for (std::size_t x = 0; x < A.count(); ++x) {
+        const std::int64_t P = A.elements[x];
+        if (Q == P || distances.coinciding(x)) continue;
+        const cplx g = distances.kernel(x);
         // −(C_phi·D_n,i)·D_m,l·g with n the larger face.
         for (const Hit* hx = A.begin(x); hx != A.end(x); ++hx) {
           for (const Hit* hy = B.begin(y); hy != B.end(y); ++hy) {
@@ -465,22 +467,22 @@ class BlockFillRun {
     if (A.count() == 0 || B.count() == 0) return;
     const VolumeMesh& m = *b_.problem_.volume;
     const Coefficients& f = b_.problem_.coefficients;
-    const std::vector<double> bc = gather_centres(B, m.center_t);
-    SweepDistances distances(B.count(), "the block fill");
+    const std::vector<double> ac = gather_centres(A, m.center_t);
+    SweepDistances distances(A.count(), "the block fill");
     const double A_re = f.C_A.real(), A_im = f.C_A.imag();
-    for (std::size_t x = 0; x < A.count(); ++x) {
+    for (std::size_t y = 0; y < B.count(); ++y) {
       poll_interrupt();
-      const std::int64_t P = A.elements[x];
-      distances.from(m.center_t + 3 * P, bc.data(), 0, B.count(), f.k_re, f.k_im);
-      for (std::size_t y = 0; y < B.count(); ++y) {
-        const std::int64_t Q = B.elements[y];
-        if (Q == P || distances.coinciding(y)) continue;
+      const std::int64_t Q = B.elements[y];
+      distances.from(m.center_t + 3 * Q, ac.data(), 0, A.count(), f.k_re, f.k_im);
+      for (std::size_t x = 0; x < A.count(); ++x) {
+        const std::int64_t P = A.elements[x];
+        if (Q == P || distances.coinciding(x)) continue;
         // w = (g·C_A)·P_tu with t the larger tetrahedron, u the smaller.
         const bool x_larger = P > Q;
         const std::size_t t = static_cast<std::size_t>(x_larger ? P : Q);
         const std::size_t u = static_cast<std::size_t>(x_larger ? Q : P);
-        const double g_re = distances.cosine()[y] * distances.amplitude()[y];
-        const double g_im = -distances.sine()[y] * distances.amplitude()[y];
+        const double g_re = distances.cosine()[x] * distances.amplitude()[x];
+        const double g_im = -distances.sine()[x] * distances.amplitude()[x];
         const double h_re = g_re * A_re - g_im * A_im, h_im = g_re * A_im + g_im * A_re;
         const double a = m.volume[t] * m.contrast_re[t], b = m.volume[t] * m.contrast_im[t];
         const double ur = m.contrast_re[u], ui = m.contrast_im[u], uv = m.volume[u];
@@ -526,6 +528,34 @@ class BlockFillRun {
     }
   }
 
+  // Calls use(x, y, g) with the centre kernel g between triangle S.elements[x] and volume
+  // element V.elements[y] (centroids c_s, c_v) for every pair whose centroids are not closer
+  // than 1e-8. The elements of the column side run in the outer loop (`volume_rows`: the
+  // triangles), so that the terms go down the output's columns; the distance is the same either
+  // way.
+  template <class Use>
+  void centre_sweep(const Side& S, const double* c_s, const Side& V, const double* c_v,
+                    bool volume_rows, const Use& use) const {
+    const Coefficients& f = b_.problem_.coefficients;
+    const Side& inner = volume_rows ? V : S;
+    const Side& outer = volume_rows ? S : V;
+    const std::vector<double> ic = gather_centres(inner, volume_rows ? c_v : c_s);
+    const double* oc = volume_rows ? c_s : c_v;
+    SweepDistances distances(inner.count(), "the block fill");
+    for (std::size_t o = 0; o < outer.count(); ++o) {
+      poll_interrupt();
+      distances.from(oc + 3 * outer.elements[o], ic.data(), 0, inner.count(), f.k_re, f.k_im);
+      for (std::size_t i = 0; i < inner.count(); ++i) {
+        if (distances.coinciding(i)) continue;
+        if (volume_rows) {
+          use(o, i, distances.kernel(i));
+        } else {
+          use(i, o, distances.kernel(i));
+        }
+      }
+    }
+  }
+
   // Volume–surface coupling between the triangles S of one side and the tetrahedra T and faces
   // Fc of the other; `volume_rows`: the volume unknowns are the rows of the block.
   void coupling(const Side& S, const Side& T, const Side& Fc, bool volume_rows) const {
@@ -542,28 +572,20 @@ class BlockFillRun {
     };
     // Current coupling at the centroids: h_t·(b_t,i · ρ_tr,m)·γ.
     if (T.count() != 0) {
-      const std::vector<double> tc = gather_centres(T, v.center_t);
-      SweepDistances distances(T.count(), "the block fill");
-      for (std::size_t x = 0; x < S.count(); ++x) {
-        poll_interrupt();
-        const std::int64_t tr = S.elements[x];
-        distances.from(s.centroid + 3 * tr, tc.data(), 0, T.count(), f.k_re, f.k_im);
-        const double* rho = s.centroid_rho + 9 * tr;
-        for (std::size_t y = 0; y < T.count(); ++y) {
-          if (distances.coinciding(y)) continue;
-          const cplx gamma = distances.kernel(y);
-          const std::int64_t t = T.elements[y];
-          const double* bb = v.basis + 18 * t;
-          for (const Hit* hv = T.begin(y); hv != T.end(y); ++hv) {
-            for (const Hit* hs = S.begin(x); hs != S.end(x); ++hs) {
-              const double d = dot3(bb + 3 * hv->slot, rho + 3 * hs->slot);
-              const cplx yv = mul(b_.current_[t], cplx(d * gamma.real(), d * gamma.imag()));
-              const cplx term = hs->length * yv;
-              put(*hs, *hv, hs->sign > 0 ? term : -term);
-            }
+      centre_sweep(S, s.centroid, T, v.center_t, volume_rows, [&](std::size_t x, std::size_t y,
+                                                                   cplx gamma) {
+        const std::int64_t t = T.elements[y];
+        const double* bb = v.basis + 18 * t;
+        const double* rho = s.centroid_rho + 9 * S.elements[x];
+        for (const Hit* hv = T.begin(y); hv != T.end(y); ++hv) {
+          for (const Hit* hs = S.begin(x); hs != S.end(x); ++hs) {
+            const double d = dot3(bb + 3 * hv->slot, rho + 3 * hs->slot);
+            const cplx yv = mul(b_.current_[t], cplx(d * gamma.real(), d * gamma.imag()));
+            const cplx term = hs->length * yv;
+            put(*hs, *hv, hs->sign > 0 ? term : -term);
           }
         }
-      }
+      });
       // Listed triangle–tetrahedron pairs.
       const std::size_t grid = checked_mul(v.QT, s.QM, "the triangle-tetrahedron scratch");
       std::vector<double> scratch_re, scratch_im;
@@ -613,17 +635,10 @@ class BlockFillRun {
     }
     if (Fc.count() != 0) {
       // Charge coupling at the centroids: (C_phi·g)·D_f,i.
-      const std::vector<double> fc = gather_centres(Fc, v.center_f);
-      SweepDistances distances(Fc.count(), "the block fill");
-      for (std::size_t x = 0; x < S.count(); ++x) {
-        poll_interrupt();
-        const std::int64_t tr = S.elements[x];
-        distances.from(s.centroid + 3 * tr, fc.data(), 0, Fc.count(), f.k_re, f.k_im);
-        for (std::size_t y = 0; y < Fc.count(); ++y) {
-          if (distances.coinciding(y)) continue;
-          charge(S, x, Fc, y, mul(f.C_phi, distances.kernel(y)), put);
-        }
-      }
+      centre_sweep(S, s.centroid, Fc, v.center_f, volume_rows,
+                   [&](std::size_t x, std::size_t y, cplx g) {
+                     charge(S, x, Fc, y, mul(f.C_phi, g), put);
+                   });
       for (std::size_t x = 0; x < S.count(); ++x) {
         const std::int64_t tr = S.elements[x];
         const BlockFill::NearLists& near = b_.tri_face_;
