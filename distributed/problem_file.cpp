@@ -257,7 +257,13 @@ void write_report(const std::string& path, const RunReport& r) {
                               {"solve", real_matrix("solve", &r.solve, 1, 1)},
                               {"total", real_matrix("total", &r.total, 1, 1)},
                               {"fill_per_rank",
-                               real_matrix("fill_per_rank", r.fill_per_rank.data(), 1, ranks)}}));
+                               real_matrix("fill_per_rank", r.fill_per_rank.data(), 1, ranks)},
+                              {"fill_cpu_per_rank", real_matrix("fill_cpu_per_rank",
+                                                                r.fill_cpu_per_rank.data(), 1,
+                                                                ranks)},
+                              {"factor_cpu_per_rank",
+                               real_matrix("factor_cpu_per_rank", r.factor_cpu_per_rank.data(), 1,
+                                           r.factor_cpu_per_rank.size())}}));
   write(struct_of("memory",
                   {{"matrix_per_rank",
                     real_matrix("matrix_per_rank", r.matrix_bytes_per_rank.data(), 1, ranks)},

@@ -58,13 +58,16 @@ struct RunReport {
   // Seconds per phase, the largest over the ranks: read, fill, factor, solve, total.
   double read = 0, fill = 0, factor = 0, solve = 0, total = 0;
   std::vector<double> fill_per_rank;          // seconds
+  std::vector<double> fill_cpu_per_rank;      // processor seconds of the fill, per rank
+  std::vector<double> factor_cpu_per_rank;    // processor seconds of the factorisation
   std::vector<double> matrix_bytes_per_rank;  // the local part of the matrix
   std::vector<double> peak_bytes_per_rank;    // peak resident memory of each rank
 };
 
 // Writes the report to `path` atomically: into a temporary file beside it, renamed over `path`
 // only when complete. Variables: `result`, `info`, `grid` ([rows cols]), `block_size`, `order`,
-// `timings` (struct: read, fill, factor, solve, total, fill_per_rank) and `memory` (struct:
+// `timings` (struct: read, fill, factor, solve, total, fill_per_rank,
+// fill_cpu_per_rank, factor_cpu_per_rank) and `memory` (struct:
 // matrix_per_rank, peak_per_rank, in bytes). Throws mom::Error("writeFailed") on failure, leaving
 // no file behind.
 void write_report(const std::string& path, const RunReport& report);

@@ -35,7 +35,9 @@
 %     threads        BLAS threads per rank (default 1)
 %
 %   info fields: grid, block_size, order, info (LU status, > 0: exactly singular factor),
-%   timings (read, fill, factor, solve, total, fill_per_rank, in seconds; wall = the whole call)
+%   timings (read, fill, factor, solve, total, fill_per_rank in seconds, the slowest rank;
+%   fill_cpu_per_rank, factor_cpu_per_rank: processor seconds of each rank's main thread in
+%   the fill and the LU factorisation; wall: the whole call)
 %   and memory (matrix_per_rank, peak_per_rank, in bytes).
 %
 %   Running as root adds OpenMPI's --allow-run-as-root; runs without a host file add
