@@ -1,6 +1,7 @@
 % hybrid_matrix_mpi (program and front end) against hybrid_matrix on a metal, a dielectric and a
 % mixed sphere problem with 1, 2, 3 (a 1 x 3 grid) and 4 (2 x 2) ranks on this machine, two
-% right-hand sides at once; the condition estimate; and the failures: a problem file that is no
+% right-hand sides at once; the condition estimate; the studies solved on 2 ranks; and the
+% failures: a problem file that is no
 % MAT file, a record the module refuses (same identifier and message), an impossible grid, a
 % rank without enough memory, and the front end's own errors. Every run is on the loopback
 % interface under a time limit; no result file or temporary folder is left behind.
@@ -50,6 +51,15 @@ for c = 1:rows(cases)
 end
 assert(isempty(hybrid_matrix_mpi(pec.geom, [], pec.const, pec.omega, 0, -1, 'ranks', 2, ...
                                  limit{:}, where{:})), 'flag -1 returns nothing');
+
+% The studies solve on MPI ranks with the option 'ranks' and reproduce the module's results.
+pec2 = sphere_study('mesh', {pec.P, pec.t}, 'ranks', 2, 'ntheta', 3, 'time_fill', false);
+assert(norm(pec2.I - pec.I) / norm(pec.I) < 1e-10 && abs(pec2.ext / pec.ext - 1) < 1e-10, ...
+       'sphere_study on 2 ranks');
+mix2 = dielectric_study('mesh', {mix.P, mix.T, mix.layer}, 'core', 0.6, 'ka', 1, 'ranks', 2, ...
+                        'ntheta', 3, 'time_fill', false);
+assert(norm(mix2.x - mix.x) / norm(mix.x) < 1e-10 && abs(mix2.ext / mix.ext - 1) < 1e-10, ...
+       'dielectric_study (coated) on 2 ranks');
 
 % A file that is no MAT file, given to the program itself: a message, a non-zero status, no
 % result file.

@@ -23,6 +23,8 @@
 %     time_fill    also time the fill alone, with a fill-only hybrid_matrix call (negative
 %                  flag), to split the module time into fill and solve (default true)
 %     mesh         {P, t} to use instead of meshing with gmsh
+%     ranks        0 (default): solve with hybrid_matrix in this process; P > 0: with
+%                  hybrid_matrix_mpi on P MPI ranks (same solution to rounding)
 %
 %   result fields:
 %     unknowns, triangles      problem size
@@ -47,7 +49,7 @@
 function result = sphere_study(varargin)
   opt = struct('radius', 1, 'ka', 1, 'unknowns', 1000, 'npoints', 6, 'near_factor', 9, ...
                'units', 'normalized', 'ntheta', 181, 'verbose', false, 'mesh', [], ...
-               'time_fill', true);
+               'time_fill', true, 'ranks', 0);
   opt = study_options('sphere_study', opt, varargin, ...
                       {'plate_pairs', 'hybrid_matrix', 'excite_plates'});
 

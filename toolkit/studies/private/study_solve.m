@@ -2,9 +2,19 @@
 % GEOM, either [] when absent) for the excitation V, timing the call into seconds.fill_solve.
 % With opt.time_fill a fill-only call is timed first (seconds.fill, else NaN), so that
 % seconds.solve = fill_solve - fill is the factorisation and solve alone. n is the unknown
-% count the stage lines show.
+% count the stage lines show. With opt.ranks > 0 the distributed program solves instead
+% (hybrid_matrix_mpi on that many MPI ranks), which reports its own fill time.
 function [x, seconds] = study_solve(opt, seconds, n, geom, GEOM, const, omega, V)
   seconds.fill = NaN;
+  if isfield(opt, 'ranks') && opt.ranks > 0
+    study_say(opt, 'filling and solving on %d MPI ranks (%d unknowns)', opt.ranks, n);
+    clock0 = tic();
+    [x, info] = hybrid_matrix_mpi(geom, GEOM, const, omega, 0, 1, V, 'ranks', opt.ranks);
+    seconds.fill_solve = toc(clock0);
+    seconds.fill = info.timings.fill;
+    seconds.solve = seconds.fill_solve - seconds.fill;
+    return;
+  end
   if opt.time_fill
     study_say(opt, 'filling alone, for its time (%d unknowns)', n);
     clock0 = tic();
