@@ -160,7 +160,8 @@ double memory_share(MPI_Comm comm) {
 }
 
 int to_int(std::size_t n, const char* what) {
-  if (n > 2147483647u) mom::fail("tooLarge", std::string(what) + " is too large for ScaLAPACK's 32-bit integers");
+  if (n > 2147483647u)
+    mom::fail("tooLarge", std::string(what) + " is too large for ScaLAPACK's 32-bit integers");
   return static_cast<int>(n);
 }
 
@@ -213,8 +214,7 @@ class Run {
     guard(f, [&] { equilibrate(); });
     if (!agree(f, comm_)) return 1;
     if (flag_ >= 0 && n_ > 0) {
-      solve_phase(f);
-      if (!agree(f, comm_)) return 1;
+      if (!solve_phase(f)) return 1;
     } else if (flag_ == 0) {
       report_.result_re = {1.0};  // the empty matrix is perfectly conditioned
     } else if (flag_ > 0) {
@@ -316,13 +316,11 @@ class Run {
                          16.0 * static_cast<double>(mloc_) * static_cast<double>(rhs_cols_) +
                          16.0 * static_cast<double>(n_) * (m + 1) + 8.0 * 8.0 * n_;
     if (total > share) {
-      mom::fail("outOfMemory", "not enough memory for " + std::string(what) + " (" +
-                                   std::to_string(mloc_) + " x " + std::to_string(nloc_) +
-                                   " entries) and its working arrays: " +
-                                   mom::format_bytes(static_cast<std::size_t>(total)) +
-                                   " requested, " +
-                                   mom::format_bytes(static_cast<std::size_t>(share)) +
-                                   " available per rank");
+      mom::fail("outOfMemory",
+                "not enough memory for " + std::string(what) + " (" + std::to_string(mloc_) +
+                    " x " + std::to_string(nloc_) + " entries) and its working arrays: " +
+                    mom::format_bytes(static_cast<std::size_t>(total)) + " requested, " +
+                    mom::format_bytes(static_cast<std::size_t>(share)) + " available per rank");
     }
     a_.reset(static_cast<cplx*>(std::malloc(std::max<std::size_t>(bytes, sizeof(cplx)))));
     if (!a_) {
@@ -334,7 +332,9 @@ class Run {
     const int n = to_int(n_, "the matrix order"), nb = static_cast<int>(nb_), zero = 0;
     const int lld = to_int(lld_, "the local leading dimension");
     descinit_(desc_a_, &n, &n, &nb, &nb, &zero, &zero, &context_, &lld, &info);
-    if (info != 0) mom::fail("badGrid", "ScaLAPACK refused the matrix layout (descinit " + std::to_string(info) + ")");
+    if (info != 0)
+      mom::fail("badGrid",
+                "ScaLAPACK refused the matrix layout (descinit " + std::to_string(info) + ")");
   }
 
   void fill() {
@@ -349,7 +349,8 @@ class Run {
     std::vector<double> diag = mom::make_buffer<double>(2 * n_, "the diagonal");
     std::vector<std::int64_t> local_row = mom::make_buffer<std::int64_t>(n_, "the diagonal");
     std::fill(local_row.begin(), local_row.end(), -1);
-    for (std::size_t k = 0; k < mloc_; ++k) local_row[row_unknowns_[k]] = static_cast<std::int64_t>(k);
+    for (std::size_t k = 0; k < mloc_; ++k)
+      local_row[row_unknowns_[k]] = static_cast<std::int64_t>(k);
     const cplx* a = a_.get();
     for (std::size_t l = 0; l < nloc_; ++l) {
       const std::int64_t u = col_unknowns_[l];
@@ -373,18 +374,20 @@ class Run {
     }
   }
 
-  void solve_phase(Failure& f) {
+  // Factorisation and condition estimate or solve; false when a rank failed (reported).
+  bool solve_phase(Failure& f) {
     const int n = static_cast<int>(n_), one = 1;
     std::vector<int> ipiv;
     double anorm = 0;
     guard(f, [&] {
       ipiv = mom::make_buffer<int>(mloc_ + nb_, "the pivots");
       if (flag_ == 0) {
-        std::vector<double> work = mom::make_buffer<double>(nloc_ + mloc_ + nb_, "the norm workspace");
+        std::vector<double> work =
+            mom::make_buffer<double>(nloc_ + mloc_ + nb_, "the norm workspace");
         anorm = pzlange_("1", &n, &n, a_.get(), &one, &one, desc_a_, work.data(), 1);
       }
     });
-    if (!agree(f, comm_)) return;
+    if (!agree(f, comm_)) return false;
     double t = MPI_Wtime();
     const double cpu = processor_seconds();
     int info = 0;
@@ -404,9 +407,10 @@ class Run {
         lwork = std::max(1, static_cast<int>(wq.real()));
         lrwork = std::max(1, static_cast<int>(rq));
         work_ = mom::make_buffer<cplx>(static_cast<std::size_t>(lwork), "the condition workspace");
-        rwork_ = mom::make_buffer<double>(static_cast<std::size_t>(lrwork), "the condition workspace");
+        rwork_ =
+            mom::make_buffer<double>(static_cast<std::size_t>(lrwork), "the condition workspace");
       });
-      if (!agree(f, comm_)) return;
+      if (!agree(f, comm_)) return false;
       pzgecon_("1", &n, a_.get(), &one, &one, desc_a_, &anorm, &rcond, work_.data(), &lwork,
                rwork_.data(), &lrwork, &cinfo, 1);
       report_.result_re = {info > 0 ? 0.0 : rcond};
@@ -415,7 +419,8 @@ class Run {
       std::vector<cplx> b;
       int descb[9];
       guard(f, [&] {
-        b = mom::make_buffer<cplx>(std::max<std::size_t>(1, mloc_ * rhs_cols_), "the right-hand sides");
+        b = mom::make_buffer<cplx>(std::max<std::size_t>(1, mloc_ * rhs_cols_),
+                                   "the right-hand sides");
         const ProblemFile& p = *file_;
         for (std::size_t l = 0; l < rhs_cols_; ++l) {
           const std::size_t j = global_index(l, nb_, mycol_, grid_.cols);
@@ -431,7 +436,7 @@ class Run {
         descinit_(descb, &n, &mm, &nb, &nb, &zero, &zero, &context_, &lld, &dinfo);
         if (dinfo != 0) mom::fail("badGrid", "ScaLAPACK refused the right-hand side layout");
       });
-      if (!agree(f, comm_)) return;
+      if (!agree(f, comm_)) return false;
       int sinfo = 0;
       const int mm = static_cast<int>(m);
       pzgetrs_("N", &n, &mm, a_.get(), &one, &one, desc_a_, ipiv.data(), b.data(), &one, &one,
@@ -439,7 +444,7 @@ class Run {
       // Row g of the solution belongs to the unknown of column g: x = S·y, gathered on rank 0.
       std::vector<double> x;
       guard(f, [&] { x = mom::make_buffer<double>(2 * n_ * m, "the solution"); });
-      if (!agree(f, comm_)) return;
+      if (!agree(f, comm_)) return false;
       for (std::size_t l = 0; l < rhs_cols_; ++l) {
         const std::size_t j = global_index(l, nb_, mycol_, grid_.cols);
         for (std::size_t k = 0; k < mloc_; ++k) {
@@ -451,7 +456,8 @@ class Run {
         }
       }
       if (rank_ == 0) {
-        MPI_Reduce(MPI_IN_PLACE, x.data(), static_cast<int>(x.size()), MPI_DOUBLE, MPI_SUM, 0, comm_);
+        MPI_Reduce(MPI_IN_PLACE, x.data(), static_cast<int>(x.size()), MPI_DOUBLE, MPI_SUM, 0,
+                   comm_);
         report_.complex_result = true;
         report_.result_re.resize(n_ * m);
         report_.result_im.resize(n_ * m);
@@ -464,6 +470,7 @@ class Run {
       }
     }
     report_.solve = max_over_ranks(MPI_Wtime() - t);
+    return true;
   }
 
   MPI_Comm comm_;

@@ -56,8 +56,8 @@ std::size_t global_index(std::size_t l, std::size_t nb, int p, int np) {
 std::vector<double> unknown_centres(const hybrid::SystemProblem& problem) {
   const std::size_t n = problem.order();
   const std::size_t ns = problem.surface_unknowns();
-  std::vector<double> c = make_buffer<double>(checked_mul(3, n, "the unknown centres"),
-                                              "the unknown centres");
+  std::vector<double> c =
+      make_buffer<double>(checked_mul(3, n, "the unknown centres"), "the unknown centres");
   if (problem.surface) {
     const hybrid::SurfaceMesh& s = *problem.surface;
     for (std::size_t e = 0; e < ns; ++e)

@@ -17,23 +17,40 @@ namespace {
 std::string class_name(const matvar_t* v) {
   if (v->isLogical) return "logical";
   switch (v->class_type) {
-    case MAT_C_DOUBLE: return "double";
-    case MAT_C_SINGLE: return "single";
-    case MAT_C_INT8: return "int8";
-    case MAT_C_UINT8: return "uint8";
-    case MAT_C_INT16: return "int16";
-    case MAT_C_UINT16: return "uint16";
-    case MAT_C_INT32: return "int32";
-    case MAT_C_UINT32: return "uint32";
-    case MAT_C_INT64: return "int64";
-    case MAT_C_UINT64: return "uint64";
-    case MAT_C_CHAR: return "char";
-    case MAT_C_STRUCT: return "struct";
-    case MAT_C_CELL: return "cell";
-    case MAT_C_SPARSE: return "sparse";
-    case MAT_C_FUNCTION: return "function_handle";
-    case MAT_C_OBJECT: return "object";
-    default: return "unknown";
+    case MAT_C_DOUBLE:
+      return "double";
+    case MAT_C_SINGLE:
+      return "single";
+    case MAT_C_INT8:
+      return "int8";
+    case MAT_C_UINT8:
+      return "uint8";
+    case MAT_C_INT16:
+      return "int16";
+    case MAT_C_UINT16:
+      return "uint16";
+    case MAT_C_INT32:
+      return "int32";
+    case MAT_C_UINT32:
+      return "uint32";
+    case MAT_C_INT64:
+      return "int64";
+    case MAT_C_UINT64:
+      return "uint64";
+    case MAT_C_CHAR:
+      return "char";
+    case MAT_C_STRUCT:
+      return "struct";
+    case MAT_C_CELL:
+      return "cell";
+    case MAT_C_SPARSE:
+      return "sparse";
+    case MAT_C_FUNCTION:
+      return "function_handle";
+    case MAT_C_OBJECT:
+      return "object";
+    default:
+      return "unknown";
   }
 }
 
@@ -49,17 +66,28 @@ bool is_empty(const matvar_t* v) { return v == nullptr || elements(v) == 0; }
 double first_value(const matvar_t* v) {
   const void* data = v->isComplex ? static_cast<const mat_complex_split_t*>(v->data)->Re : v->data;
   switch (v->class_type) {
-    case MAT_C_DOUBLE: return *static_cast<const double*>(data);
-    case MAT_C_SINGLE: return *static_cast<const float*>(data);
-    case MAT_C_INT8: return *static_cast<const std::int8_t*>(data);
-    case MAT_C_UINT8: return *static_cast<const std::uint8_t*>(data);
-    case MAT_C_INT16: return *static_cast<const std::int16_t*>(data);
-    case MAT_C_UINT16: return *static_cast<const std::uint16_t*>(data);
-    case MAT_C_INT32: return *static_cast<const std::int32_t*>(data);
-    case MAT_C_UINT32: return *static_cast<const std::uint32_t*>(data);
-    case MAT_C_INT64: return static_cast<double>(*static_cast<const std::int64_t*>(data));
-    case MAT_C_UINT64: return static_cast<double>(*static_cast<const std::uint64_t*>(data));
-    default: return 0.0;
+    case MAT_C_DOUBLE:
+      return *static_cast<const double*>(data);
+    case MAT_C_SINGLE:
+      return *static_cast<const float*>(data);
+    case MAT_C_INT8:
+      return *static_cast<const std::int8_t*>(data);
+    case MAT_C_UINT8:
+      return *static_cast<const std::uint8_t*>(data);
+    case MAT_C_INT16:
+      return *static_cast<const std::int16_t*>(data);
+    case MAT_C_UINT16:
+      return *static_cast<const std::uint16_t*>(data);
+    case MAT_C_INT32:
+      return *static_cast<const std::int32_t*>(data);
+    case MAT_C_UINT32:
+      return *static_cast<const std::uint32_t*>(data);
+    case MAT_C_INT64:
+      return static_cast<double>(*static_cast<const std::int64_t*>(data));
+    case MAT_C_UINT64:
+      return static_cast<double>(*static_cast<const std::uint64_t*>(data));
+    default:
+      return 0.0;
   }
 }
 
@@ -159,7 +187,8 @@ struct ProblemFile::Variables {
 ProblemFile::ProblemFile(const std::string& path) : vars_(std::make_unique<Variables>()) {
   mat_t* mat = Mat_Open(path.c_str(), MAT_ACC_RDONLY);
   if (mat == nullptr) {
-    fail("badFile", "cannot read the problem file '" + path + "' (missing, unreadable or not a MAT file)");
+    fail("badFile",
+         "cannot read the problem file '" + path + "' (missing, unreadable or not a MAT file)");
   }
   for (const char* name : {"geom", "GEOM", "const", "omega_re", "omega_im", "flag", "V"}) {
     matvar_t* var = Mat_VarRead(mat, name);
@@ -169,7 +198,8 @@ ProblemFile::ProblemFile(const std::string& path) : vars_(std::make_unique<Varia
   const auto required = [&](const char* name) {
     matvar_t* var = vars_->get(name);
     if (var == nullptr) {
-      fail("missingArgument", "variable '" + std::string(name) + "' is missing from the problem file '" + path + "'");
+      fail("missingArgument",
+           "variable '" + std::string(name) + "' is missing from the problem file '" + path + "'");
     }
     return var;
   };
@@ -216,7 +246,8 @@ matvar_t* struct_of(const char* name, const std::vector<std::pair<const char*, m
   std::vector<const char*> names;
   for (const auto& [n, v] : f) names.push_back(n);
   size_t dims[2] = {1, 1};
-  matvar_t* s = Mat_VarCreateStruct(name, 2, dims, names.data(), static_cast<unsigned>(names.size()));
+  matvar_t* s =
+      Mat_VarCreateStruct(name, 2, dims, names.data(), static_cast<unsigned>(names.size()));
   if (s == nullptr) return nullptr;
   for (const auto& [n, v] : f) Mat_VarSetStructFieldByName(s, n, 0, v);
   return s;
@@ -251,24 +282,23 @@ void write_report(const std::string& path, const RunReport& r) {
   const double order = static_cast<double>(r.order);
   write(real_matrix("order", &order, 1, 1));
   const std::size_t ranks = r.fill_per_rank.size();
-  write(struct_of("timings", {{"read", real_matrix("read", &r.read, 1, 1)},
-                              {"fill", real_matrix("fill", &r.fill, 1, 1)},
-                              {"factor", real_matrix("factor", &r.factor, 1, 1)},
-                              {"solve", real_matrix("solve", &r.solve, 1, 1)},
-                              {"total", real_matrix("total", &r.total, 1, 1)},
-                              {"fill_per_rank",
-                               real_matrix("fill_per_rank", r.fill_per_rank.data(), 1, ranks)},
-                              {"fill_cpu_per_rank", real_matrix("fill_cpu_per_rank",
-                                                                r.fill_cpu_per_rank.data(), 1,
-                                                                ranks)},
-                              {"factor_cpu_per_rank",
-                               real_matrix("factor_cpu_per_rank", r.factor_cpu_per_rank.data(), 1,
+  write(struct_of(
+      "timings",
+      {{"read", real_matrix("read", &r.read, 1, 1)},
+       {"fill", real_matrix("fill", &r.fill, 1, 1)},
+       {"factor", real_matrix("factor", &r.factor, 1, 1)},
+       {"solve", real_matrix("solve", &r.solve, 1, 1)},
+       {"total", real_matrix("total", &r.total, 1, 1)},
+       {"fill_per_rank", real_matrix("fill_per_rank", r.fill_per_rank.data(), 1, ranks)},
+       {"fill_cpu_per_rank",
+        real_matrix("fill_cpu_per_rank", r.fill_cpu_per_rank.data(), 1, ranks)},
+       {"factor_cpu_per_rank", real_matrix("factor_cpu_per_rank", r.factor_cpu_per_rank.data(), 1,
                                            r.factor_cpu_per_rank.size())}}));
-  write(struct_of("memory",
-                  {{"matrix_per_rank",
-                    real_matrix("matrix_per_rank", r.matrix_bytes_per_rank.data(), 1, ranks)},
-                   {"peak_per_rank",
-                    real_matrix("peak_per_rank", r.peak_bytes_per_rank.data(), 1, ranks)}}));
+  write(struct_of(
+      "memory",
+      {{"matrix_per_rank",
+        real_matrix("matrix_per_rank", r.matrix_bytes_per_rank.data(), 1, ranks)},
+       {"peak_per_rank", real_matrix("peak_per_rank", r.peak_bytes_per_rank.data(), 1, ranks)}}));
   Mat_Close(mat);
   if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
     std::remove(temp.c_str());

@@ -12,8 +12,8 @@ void Cblacs_gridinfo(int context, int* rows, int* cols, int* row, int* col);
 void Cblacs_gridexit(int context);
 void Cblacs_exit(int keep_mpi);
 
-void descinit_(int* desc, const int* m, const int* n, const int* mb, const int* nb,
-               const int* rsrc, const int* csrc, const int* context, const int* lld, int* info);
+void descinit_(int* desc, const int* m, const int* n, const int* mb, const int* nb, const int* rsrc,
+               const int* csrc, const int* context, const int* lld, int* info);
 double pzlange_(const char* norm, const int* m, const int* n, const std::complex<double>* a,
                 const int* ia, const int* ja, const int* desca, double* work, std::size_t);
 void pzgetrf_(const int* m, const int* n, std::complex<double>* a, const int* ia, const int* ja,

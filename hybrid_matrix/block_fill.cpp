@@ -43,9 +43,10 @@ BlockFill::NearLists near_lists(std::size_t elements, const std::int64_t* first,
 }
 
 // Volume unknown → (element, slot) of the packed slot tables, compressed.
-void unknown_elements(std::size_t nv, std::size_t elements, const std::vector<std::int64_t>& unknown,
-                      const std::vector<int>& count, std::vector<std::size_t>& start,
-                      std::vector<std::int64_t>& of, std::vector<int>& slot) {
+void unknown_elements(std::size_t nv, std::size_t elements,
+                      const std::vector<std::int64_t>& unknown, const std::vector<int>& count,
+                      std::vector<std::size_t>& start, std::vector<std::int64_t>& of,
+                      std::vector<int>& slot) {
   const char* what = "the unknown-to-element map";
   start = make_buffer<std::size_t>(checked_add(nv, 1, what), what);
   std::size_t total = 0;
@@ -260,7 +261,8 @@ class BlockFillRun {
       } else if (volume) {
         const std::size_t a = static_cast<std::size_t>(r) - ns;
         for (std::size_t x = b_.tet_start_[a]; x < b_.tet_start_[a + 1]; ++x)
-          tet.push_back({b_.tet_of_[x], {pos, static_cast<std::int64_t>(a), b_.tet_slot_[x], 1.0, 0.0}});
+          tet.push_back(
+              {b_.tet_of_[x], {pos, static_cast<std::int64_t>(a), b_.tet_slot_[x], 1.0, 0.0}});
         for (std::size_t x = b_.face_start_[a]; x < b_.face_start_[a + 1]; ++x)
           face.push_back(
               {b_.face_of_[x], {pos, static_cast<std::int64_t>(a), b_.face_slot_[x], 1.0, 0.0}});
@@ -369,7 +371,8 @@ class BlockFillRun {
         for (const Hit* hx = A.begin(x); hx != A.end(x); ++hx) {
           for (const Hit* hy = B.begin(y); hy != B.end(y); ++hy) {
             const bool x_first = I != J ? near.first : hx->unknown <= hy->unknown;
-            const cplx v = x_first ? table[3 * hy->slot + hx->slot] : table[3 * hx->slot + hy->slot];
+            const cplx v =
+                x_first ? table[3 * hy->slot + hx->slot] : table[3 * hx->slot + hy->slot];
             const double factor = (hx->sign * hy->sign) * (hx->length * hy->length);
             add(hx->pos, hy->pos, factor * v);
           }
@@ -572,20 +575,20 @@ class BlockFillRun {
     };
     // Current coupling at the centroids: h_t·(b_t,i · ρ_tr,m)·γ.
     if (T.count() != 0) {
-      centre_sweep(S, s.centroid, T, v.center_t, volume_rows, [&](std::size_t x, std::size_t y,
-                                                                   cplx gamma) {
-        const std::int64_t t = T.elements[y];
-        const double* bb = v.basis + 18 * t;
-        const double* rho = s.centroid_rho + 9 * S.elements[x];
-        for (const Hit* hv = T.begin(y); hv != T.end(y); ++hv) {
-          for (const Hit* hs = S.begin(x); hs != S.end(x); ++hs) {
-            const double d = dot3(bb + 3 * hv->slot, rho + 3 * hs->slot);
-            const cplx yv = mul(b_.current_[t], cplx(d * gamma.real(), d * gamma.imag()));
-            const cplx term = hs->length * yv;
-            put(*hs, *hv, hs->sign > 0 ? term : -term);
-          }
-        }
-      });
+      centre_sweep(
+          S, s.centroid, T, v.center_t, volume_rows, [&](std::size_t x, std::size_t y, cplx gamma) {
+            const std::int64_t t = T.elements[y];
+            const double* bb = v.basis + 18 * t;
+            const double* rho = s.centroid_rho + 9 * S.elements[x];
+            for (const Hit* hv = T.begin(y); hv != T.end(y); ++hv) {
+              for (const Hit* hs = S.begin(x); hs != S.end(x); ++hs) {
+                const double d = dot3(bb + 3 * hv->slot, rho + 3 * hs->slot);
+                const cplx yv = mul(b_.current_[t], cplx(d * gamma.real(), d * gamma.imag()));
+                const cplx term = hs->length * yv;
+                put(*hs, *hv, hs->sign > 0 ? term : -term);
+              }
+            }
+          });
       // Listed triangle–tetrahedron pairs.
       const std::size_t grid = checked_mul(v.QT, s.QM, "the triangle-tetrahedron scratch");
       std::vector<double> scratch_re, scratch_im;
@@ -605,10 +608,9 @@ class BlockFillRun {
           const int count = v.tet_count[t];
           const double* bb = v.basis + 18 * t;
           double sr, si;
-          smoothMixedSums(s.points + 3 * s.QM * tr, s.QM, s.weights, 3,
-                          s.point_rho + 9 * s.QM * tr, v.points_t + 3 * v.QT * t, v.QT,
-                          v.weights_t, count, bb, f.k_re, f.k_im, &sr, &si, q_re, q_im,
-                          scratch_re.data(), scratch_im.data());
+          smoothMixedSums(s.points + 3 * s.QM * tr, s.QM, s.weights, 3, s.point_rho + 9 * s.QM * tr,
+                          v.points_t + 3 * v.QT * t, v.QT, v.weights_t, count, bb, f.k_re, f.k_im,
+                          &sr, &si, q_re, q_im, scratch_re.data(), scratch_im.data());
           const double* rs = v.Tt_rs + 9 * k;
           for (int i = 0; i < count; ++i)
             for (int mm = 0; mm < 3; ++mm) q_re[3 * i + mm] += dot3(bb + 3 * i, rs + 3 * mm);
@@ -635,10 +637,9 @@ class BlockFillRun {
     }
     if (Fc.count() != 0) {
       // Charge coupling at the centroids: (C_phi·g)·D_f,i.
-      centre_sweep(S, s.centroid, Fc, v.center_f, volume_rows,
-                   [&](std::size_t x, std::size_t y, cplx g) {
-                     charge(S, x, Fc, y, mul(f.C_phi, g), put);
-                   });
+      centre_sweep(
+          S, s.centroid, Fc, v.center_f, volume_rows,
+          [&](std::size_t x, std::size_t y, cplx g) { charge(S, x, Fc, y, mul(f.C_phi, g), put); });
       for (std::size_t x = 0; x < S.count(); ++x) {
         const std::int64_t tr = S.elements[x];
         const BlockFill::NearLists& near = b_.tri_face_;
@@ -648,9 +649,8 @@ class BlockFillRun {
           const std::size_t k = near.list[e].entry;
           const std::size_t face = static_cast<std::size_t>(near.list[e].other);
           double sr, si;
-          smoothScalarSum(s.points + 3 * s.QM * tr, s.QM, s.weights,
-                          v.points_f + 3 * v.QF * face, v.QF, v.weights_f, f.k_re, f.k_im, &sr,
-                          &si);
+          smoothScalarSum(s.points + 3 * s.QM * tr, s.QM, s.weights, v.points_f + 3 * v.QF * face,
+                          v.QF, v.weights_f, f.k_re, f.k_im, &sr, &si);
           double gr, gi;
           centreKernel(distance2(s.centroid + 3 * tr, v.center_f + 3 * face), f.k_re, f.k_im, &gr,
                        &gi);

@@ -1,5 +1,7 @@
 // The layout of the distributed solver against the definition of the 2D block-cyclic
 // distribution (owner of global index g: (g / nb) mod np), and the spatial order.
+#include "layout.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "errors.hpp"
-#include "layout.hpp"
 
 namespace {
 

@@ -2,6 +2,8 @@
 // random row and column sets (repetitions and any order), single rows and entries, blocks that
 // straddle the surface/volume boundary, the diagonal, concurrent fills of one object, and the
 // index checks.
+#include "block_fill.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 #include <thread>
 #include <vector>
 
-#include "block_fill.hpp"
 #include "errors.hpp"
 #include "test_volume.hpp"
 
@@ -211,7 +212,9 @@ void check_blocks(const Problem& p, const std::string& what) {
 
 TEST(BlockFill, MetalMatchesFullFill) { check_blocks(make_problem(true, false), "metal"); }
 
-TEST(BlockFill, DielectricMatchesFullFill) { check_blocks(make_problem(false, true), "dielectric"); }
+TEST(BlockFill, DielectricMatchesFullFill) {
+  check_blocks(make_problem(false, true), "dielectric");
+}
 
 TEST(BlockFill, MixedMatchesFullFill) { check_blocks(make_problem(true, true), "mixed"); }
 
