@@ -29,6 +29,8 @@
 %     time_fill    also time the fill alone, with a fill-only hybrid_matrix call (negative
 %                  flag), to split the module time into fill and solve (default true)
 %     mesh         {P, t} to use instead of meshing with gmsh
+%     ranks        0 (default): solve with hybrid_matrix in this process; P > 0: with
+%                  hybrid_matrix_mpi on P MPI ranks (same solution to rounding)
 %
 %   result fields:
 %     unknowns, triangles      problem size
@@ -54,7 +56,7 @@
 function result = sphere_study(varargin)
   opt = struct('radius', 1, 'ka', 1, 'unknowns', 1000, 'accuracy', 'standard', 'npoints', [], ...
                'near_factor', [], 'rhs', [], 'units', 'normalized', 'ntheta', 181, ...
-               'verbose', false, 'mesh', [], 'time_fill', true, 'far_factor', []);
+               'verbose', false, 'mesh', [], 'time_fill', true, 'far_factor', [], 'ranks', 0);
   opt = study_options('sphere_study', opt, varargin, ...
                       {'plate_pairs', 'hybrid_matrix', 'excite_plates'});
   acc = accuracy_settings(opt.accuracy);
