@@ -3,12 +3,13 @@
 % one-pole Debye permittivity plus ionic conductivity, hit broadside by a 1 V/m plane wave
 % polarised along its axis. The records that do not depend on the frequency are built once;
 % each frequency evaluates the material, fills, factorises and post-processes. Prints a
-% table and writes build/debye_sweep.csv and the plots build/debye_sweep.png
-% (cross-sections) and build/debye_sweep_sar.png (whole-body and peak 10 g SAR).
+% table and writes out_dir/debye_sweep.csv and the plots out_dir/debye_sweep.png
+% (cross-sections) and out_dir/debye_sweep_sar.png (whole-body and peak 10 g SAR).
 %
 % Variables that may be set before `run`: freq (Hz, default 10 frequencies from 0.3 to
 % 1.5 GHz), mesh_size (m, default 0.007), eps_inf, delta_eps, tau (s), sigma (S/m) of the
-% Debye material (defaults 4, 50, 7.2e-12, 0.7), density (kg/m^3, default 1090).
+% Debye material (defaults 4, 50, 7.2e-12, 0.7), density (kg/m^3, default 1090), out_dir
+% (the folder of the files written, default build).
 %   octave-cli --eval "run('examples/debye_sweep_study.m')"
 here = fileparts(mfilename('fullpath'));
 addpath(fullfile(here, '..', 'toolkit'));
@@ -20,7 +21,8 @@ if ~exist('delta_eps', 'var'), delta_eps = 50; end
 if ~exist('tau', 'var'), tau = 7.2e-12; end
 if ~exist('sigma', 'var'), sigma = 0.7; end
 if ~exist('density', 'var'), density = 1090; end
-out = fullfile(here, '..', 'build');
+if ~exist('out_dir', 'var'), out_dir = fullfile(here, '..', 'build'); end
+out = out_dir;
 if ~exist(out, 'dir'), mkdir(out); end
 
 tissue = dielectric_material('name', 'tissue', 'density', density, ...

@@ -12,7 +12,7 @@
 % Metal is perfectly conducting; the substrate has eps_r = sub_eps_r and loss tangent
 % sub_tand (lossy case) or 0 (lossless case).
 %
-% Writes into build/:
+% Writes into out_dir (default build/):
 %   patch_antenna.s1p            S11 (50 ohm) with the lossy substrate, Touchstone version 1
 %   patch_antenna_lossless.s1p   S11 with the lossless substrate
 %   patch_antenna_s11.png        |S11|, R and X against frequency (lossless, lossy, finer mesh)
@@ -26,8 +26,8 @@
 % Variables that may be set before `run` (metres, hertz): patch_L (0.03), patch_W (0.04),
 % sub_eps_r (2.2), sub_tand (0.02), sub_h (0.0016), sub_size (0.06), feed_x (0.007),
 % freqs (11 points from 0.95 to 1.04 times the model's resonance), mesh_size (0.006), and
-% also probe_w (0.0015) and fine_mesh (the second, finer mesh size; default 0.75 mesh_size;
-% 0 skips it).
+% also probe_w (0.0015), fine_mesh (the second, finer mesh size; default 0.75 mesh_size;
+% 0 skips it) and out_dir (the folder of the files written, build).
 
 root = fileparts(fileparts(mfilename('fullpath')));
 addpath(fullfile(root, 'toolkit')); toolkit_setup();
@@ -44,7 +44,8 @@ if ~exist('probe_w', 'var'), probe_w = 0.0015; end
 if ~exist('fine_mesh', 'var'), fine_mesh = 0.75 * mesh_size; end
 f_model = patch_resonance(patch_L, patch_W, sub_h, sub_eps_r);
 if ~exist('freqs', 'var'), freqs = f_model * linspace(0.95, 1.04, 11); end
-out = fullfile(root, 'build');
+if ~exist('out_dir', 'var'), out_dir = fullfile(root, 'build'); end
+out = out_dir;
 if ~exist(out, 'dir'), mkdir(out); end
 
 fprintf(['Patch antenna: patch %g x %g mm on %g x %g x %g mm substrate, eps_r %g, tan delta ' ...

@@ -4,7 +4,7 @@
 %
 % The strip lies along z (length L) in the plane y = 0 (width w along x), cut at z = 0 by
 % a delta-gap port (1 V across the row of edges at z = 0; the port current is the total
-% current crossing it). Writes into build/:
+% current crossing it). Writes into out_dir (default build/):
 %   strip_dipole_impedance.csv   f_Hz,R_ohm,X_ohm of the sweep at `segments`
 %   strip_dipole.s1p             S11 (50 ohm), Touchstone version 1
 %   strip_dipole_impedance.png   |S11| and R, X against frequency, both meshes
@@ -17,7 +17,7 @@
 %   octave-cli --eval "L = 1; w = 0.01; freqs = linspace(130e6, 155e6, 11); run('examples/strip_dipole_study.m')"
 % Variables that may be set before `run` (metres, hertz): L (default 0.5), w (0.005),
 % freqs (11 points from 260 to 310 MHz), segments (cells along the length, 60), across
-% (cells across the width, 2).
+% (cells across the width, 2), and out_dir (the folder of the files written, build).
 %
 % Reference values (thin-wire theory, classic tabulations): the induced-EMF method gives
 % 73.1 + j42.5 ohm for the infinitely thin half-wave dipole; for finite radius the
@@ -32,7 +32,8 @@ if ~exist('w', 'var'), w = 0.005; end
 if ~exist('freqs', 'var'), freqs = linspace(260e6, 310e6, 11); end
 if ~exist('segments', 'var'), segments = 60; end
 if ~exist('across', 'var'), across = 2; end
-out = fullfile(root, 'build');
+if ~exist('out_dir', 'var'), out_dir = fullfile(root, 'build'); end
+out = out_dir;
 if ~exist(out, 'dir'), mkdir(out); end
 
 const = em_constants('si');

@@ -2,8 +2,10 @@
 %   expect_png(FILE, WIDTH, HEIGHT, COLOURS) reads FILE back and checks: its size is
 %   HEIGHT x WIDTH (RGB); it is not blank (between 1 % and 60 % of the pixels are not white,
 %   at least 16 distinct colours: text, axes, grid and antialiased curves); and for every
-%   colour named in COLOURS ('r', 'g', 'b') there is a curve of it across the plot: pixels of
-%   that hue (its channel at least 60 above the other two) in at least half of the columns.
+%   colour in COLOURS there is a curve of it across the plot: pixels of that colour, or of
+%   its antialiased blend with the white background at least a quarter of the way to it
+%   (thin lines are drawn that faint), in at least half of the columns. COLOURS is a string of colour letters ('r', 'g', 'b', 'c', 'm',
+%   'y') or a matrix of RGB rows in 0..1 (e.g. the axes' colour order).
 function expect_png(file, width, height, colours)
   if ~exist(file, 'file')
     error('expect_png:missing', '%s: no such file', file);
@@ -28,14 +30,28 @@ function expect_png(file, width, height, colours)
   if ncolours < 16
     error('expect_png:colours', '%s: only %d distinct colours', file, ncolours);
   end
-  for c = colours
-    k = find('rgb' == c);
-    others = setdiff(1:3, k);
-    hue = rgb(:, :, k) - max(rgb(:, :, others(1)), rgb(:, :, others(2))) > 60;
+  if ischar(colours)
+    letters = 'rgbcmy';
+    table = [1 0 0; 0 1 0; 0 0 1; 0 1 1; 1 0 1; 1 1 0];
+    [known, row] = ismember(colours, letters);
+    if ~all(known)
+      error('expect_png:usage', 'expect_png: unknown colour letter in ''%s''', colours);
+    end
+    colours = table(row, :);
+  end
+  % A pixel p of a line of colour c drawn with coverage a on white is 255 - a (255 - c):
+  % project 255 - p on the direction 255 - c, accept a >= 1/4 and a direction within about
+  % 11 degrees of it (greys and the other colours of the colour order lie farther off).
+  ink = reshape(255 - rgb, [], 3);
+  for q = 1:size(colours, 1)
+    d = 255 * (1 - colours(q, :));
+    a = ink * d' / (d * d');
+    off = sqrt(sum((ink - a * d) .^ 2, 2));
+    hue = reshape(a >= 0.25 & off < 0.2 * a * norm(d), height, width);
     covered = nnz(any(hue, 1)) / width;
     if covered < 0.5
-      error('expect_png:curve', '%s: a ''%s'' curve covers only %.0f %% of the columns', ...
-            file, c, 100 * covered);
+      error('expect_png:curve', '%s: a curve of colour %s covers only %.0f %% of the columns', ...
+            file, mat2str(colours(q, :), 3), 100 * covered);
     end
   end
 end
