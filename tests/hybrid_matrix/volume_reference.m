@@ -9,7 +9,14 @@
 %   centroid kernel (0 closer than 1e-8) for pairs that are not listed, replaced for every
 %   listing by the point quadrature of the smoothed kernel plus the static value. The element
 %   matrices are assembled as P * M * P.' with slot incidence matrices P.
-function [Zvv, Zvs] = volume_reference(g, G, k, w)
+%   With far_factor F > 0 (hybrid_matrix's option VolumeFarFactor) the unlisted pairs of
+%   distinct tetrahedra and of faces with |c_1 - c_2|^2 < F r_1 r_2 (r: largest
+%   centroid-to-quadrature-point distance) take the point quadrature of the full kernel
+%   instead of the centroid kernel.
+function [Zvv, Zvs] = volume_reference(g, G, k, w, far_factor)
+  if nargin < 5
+    far_factor = 0;
+  end
   nt = G.TetrahedraTotal;  nv = G.EdgesTotal;  F = G.FacesNontrivial;
   kw = w / k.c;
   damped = @(R) (1 + imag(kw) * R + (imag(kw) * R) .^ 2 / 2 + (imag(kw) * R) .^ 3 / 6) ...
@@ -24,8 +31,8 @@ function [Zvv, Zvs] = volume_reference(g, G, k, w)
   D = G.DiffContrast_real(:) + 1i * G.DiffContrast_imag(:);
   eps_t = k.Epsilon_r(1:nt).' .* (1 - 1i * k.tan_delta(1:nt).');
 
-  Gtt = element_kernel(G.CenterT, G.PointsT, G.WT, G.TTIS, G.TTJS, G.TTSS, damped, kw);
-  Gff = element_kernel(G.CenterF, G.PointsF, G.WF, G.FFIS, G.FFJS, G.FFSS, damped, kw);
+  Gtt = element_kernel(G.CenterT, G.PointsT, G.WT, G.TTIS, G.TTJS, G.TTSS, damped, kw, far_factor);
+  Gff = element_kernel(G.CenterF, G.PointsF, G.WF, G.FFIS, G.FFJS, G.FFSS, damped, kw, far_factor);
   M = CA * kron(Gtt .* (cv * cv.'), ones(6)) .* (B.' * B) ...
       + kron(diag(kap ./ eps_t .* G.VolumeT(:)), ones(6)) .* (B.' * Bn);
   Zvv = tril(PT * M * PT.' - Cphi * PF * (kron(Gff, ones(6)) .* (D * D.')) * PF.');
@@ -93,9 +100,21 @@ function g = smooth(R, damped, kw)
 end
 
 % Element kernel matrix: centroid values, each listing replacing them by quadrature + static.
-function K = element_kernel(C, points, W, IS, JS, SS, damped, kw)
+function K = element_kernel(C, points, W, IS, JS, SS, damped, kw, far_factor)
   K = centre(C, C, damped);
   q = numel(W);
+  if far_factor > 0
+    n = columns(C);
+    r = sqrt(max(reshape(sum((points - kron(C, ones(1, q))) .^ 2, 1), q, n), [], 1));
+    listed = sparse(IS + 1, JS + 1, 1, n, n);
+    d2 = (C(1, :).' - C(1, :)) .^ 2 + (C(2, :).' - C(2, :)) .^ 2 + (C(3, :).' - C(3, :)) .^ 2;
+    [P1, P2] = find(triu(d2 < far_factor * (r.' * r) & ~(listed + listed.'), 1));
+    for e = 1:numel(P1)
+      R = distances(points(:, (P1(e) - 1) * q + (1:q)), points(:, (P2(e) - 1) * q + (1:q)));
+      K(P1(e), P2(e)) = sum(sum((W(:) * W(:).') .* damped(R) ./ R));
+      K(P2(e), P1(e)) = K(P1(e), P2(e));
+    end
+  end
   for p = 1:numel(IS)
     I = IS(p) + 1;  J = JS(p) + 1;
     s = sum(sum((W(:) * W(:).') .* smooth(distances(points(:, (I - 1) * q + (1:q)), ...
