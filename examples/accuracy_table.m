@@ -1,6 +1,6 @@
 % Error against CPU time of the three accuracy settings ('fast', 'standard', 'high') for the
 % PEC sphere (ka = 1 and 3) and the dielectric sphere (eps_r = 4, ka = 0.8), and the
-% convergence of 'high' for the PEC sphere over three mesh densities with its fitted rate.
+% convergence of 'high' for the PEC sphere over four mesh densities with its fitted rate.
 % Run from the repository root after building:
 %
 %   octave-cli --eval "run('examples/accuracy_table.m')"
@@ -48,7 +48,7 @@ end
 
 % 'high' over three densities: the equal-volume error and its rate in the unknown count.
 if ~exist('densities', 'var')
-  densities = [750 1500 3000];
+  densities = [500 1000 2000 3000];
 end
 n = zeros(size(densities));
 e = n;
