@@ -58,5 +58,7 @@ for i = 1:numel(densities)
   e(i) = r.ext_error_eqvol;
   fprintf('PEC ka=1 high %5d unknowns: %+.4f %%\n', n(i), 100 * e(i));
 end
-p = polyfit(log(n), log(abs(e)), 1);
-fprintf('fitted rate: |error| ~ N^%.2f (h^%.2f)\n', p(1), -2 * p(1));
+if numel(n) > 1
+  p = polyfit(log(n), log(abs(e)), 1);
+  fprintf('fitted rate: |error| ~ N^%.2f (h^%.2f)\n', p(1), -2 * p(1));
+end
