@@ -12,9 +12,10 @@ struct FillOptions {
   double far_factor = 0.0;
   // FarPoints: that quadrature's rule, 0 the record's, 3 the three-point rule.
   std::size_t far_points = 0;
-  // VolumeFarFactor: the same for unlisted pairs of tetrahedra and of nontrivial faces, with
-  // the record's rules (PointsT/WT, PointsF/WF); r is then the largest distance from the
-  // element's centroid to its quadrature points.
+  // VolumeFarFactor: the same for unlisted pairs of tetrahedra, of nontrivial faces and, with
+  // metal triangles, of (triangle, tetrahedron) and (triangle, face), with the records' rules;
+  // the r of a tetrahedron or face is the largest distance from its centroid to its
+  // quadrature points.
   double volume_far_factor = 0.0;
 };
 

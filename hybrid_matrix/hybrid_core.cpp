@@ -86,7 +86,7 @@ SystemMatrix assemble(const SystemProblem& problem) {
                       problem.coefficients, problem.options);
     if (triangles) {
       fill_coupling_blocks(a.data(), a.order(), *problem.surface, *problem.volume,
-                           problem.coefficients);
+                           problem.coefficients, problem.options);
     }
   }
   return a;

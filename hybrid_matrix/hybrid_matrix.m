@@ -49,8 +49,8 @@
 %            VolumeFarFactor  the same for the unlisted pairs of tetrahedra and of nontrivial
 %                       faces, with the record's rules (PointsT/WT, PointsF/WF); r is there
 %                       the largest distance from an element's centroid to its quadrature
-%                       points (default 0: off). The coupling blocks keep their centroid
-%                       values.
+%                       points (default 0: off), and for the unlisted (metal triangle,
+%                       tetrahedron) and (metal triangle, face) pairs of the coupling blocks.
 %
 %   The unknowns are the edges of geom followed by the volume unknowns of GEOM
 %   (N = geom.EdgesTotal + GEOM.EdgesTotal); the solution column follows that order. The

@@ -46,7 +46,11 @@ void fill_volume_block(cplx* z, std::size_t n, std::size_t ns, const VolumeMesh&
 // coupling at the centroids, near triangle–tetrahedron pairs, charge coupling at the centroids,
 // near triangle–face pairs. Needs mesh.Tr ≠ 0 and a volume mesh prepared with the triangle–volume
 // tables.
+// With options.volume_far_factor > 0, the unlisted (triangle, tetrahedron) and (triangle, face)
+// pairs within the factor then get the quadrature of the full kernel with the records' rules in
+// place of the centre values.
 void fill_coupling_blocks(cplx* z, std::size_t n, const SurfaceMesh& surface,
-                          const VolumeMesh& volume, const Coefficients& f);
+                          const VolumeMesh& volume, const Coefficients& f,
+                          const FillOptions& options = FillOptions{});
 
 }  // namespace mom::hybrid

@@ -75,6 +75,12 @@ assert(numel(Gm.TtIS) > 10 && numel(Gm.tFIS) > 10);
 for w = [2 * pi * 3e9, 2 * pi * 5e9 + 1i * 2 * pi * 2e8]
   check_solutions(g, Gm, k, w, sprintf('mixed at %g%+gi', real(w), imag(w)));
 end
+% VolumeFarFactor in the mixed problem: the coupling pairs too (against the reference).
+vm = randn(rows(system_reference(g, Gm, k, w)), 1) + 1i;
+for F = [30, Inf]
+  xf = hybrid_matrix(g, Gm, k, real(w), imag(w), 1, vm, [], struct('VolumeFarFactor', F));
+  expect_close(xf, system_reference(g, Gm, k, w, F) \ vm, 1e-9, sprintf('mixed, VolumeFarFactor %g', F));
+end
 % Empty near lists between triangles and volume elements: centroid values only.
 G0 = Gm;
 G0.TtIS = zeros(1, 0);  G0.TtJS = zeros(1, 0);  G0.TtRS = zeros(9, 0);

@@ -64,6 +64,21 @@ function [Zvv, Zvs] = volume_reference(g, G, k, w, far_factor)
                               * centre(g.PointsFC(:, I), G.CenterT(:, J), damped);
     end
   end
+  if far_factor > 0
+    rt = sqrt(max(reshape(sum(g.PointsFCRho .^ 2, 1), 3, tr), [], 1));
+    [P1, P2] = far_pairs(g.PointsFC, rt, G.CenterT, G.PointsT, qt, G.TtIS, G.TtJS, far_factor);
+    for e = 1:numel(P1)
+      I = P1(e);  J = P2(e);
+      rows_ = 3 * (I - 1) + (1:3);  cols_ = 6 * (J - 1) + (1:6);
+      x = g.PointsM(:, (I - 1) * qm + (1:qm));  y = G.PointsT(:, (J - 1) * qt + (1:qt));
+      R = distances(x, y);
+      K = (g.WM(:) * G.WT(:).') .* damped(R) ./ R;
+      for m = 1:3
+        rho = g.PointsMRho(:, (3 * (I - 1) + m - 1) * qm + (1:qm));
+        X(rows_(m), cols_) = sum((rho.' * B(:, cols_)) .* sum(K, 2), 1);
+      end
+    end
+  end
   X = X .* kron(CA * cv.' / 2, ones(1, 6));
   % Charge coupling Y(tr, 6(f-1)+i) = C_phi D_f,i G_tr,f.
   Gtf = centre(g.PointsFC, G.CenterF, damped);
@@ -73,6 +88,14 @@ function [Zvv, Zvs] = volume_reference(g, G, k, w, far_factor)
     x = g.PointsM(:, (I - 1) * qm + (1:qm));  y = G.PointsF(:, (J - 1) * qf + (1:qf));
     Gtf(I, J) += sum(sum((g.WM(:) * G.WF(:).') .* smooth(distances(x, y), damped, kw))) ...
                  + G.tFSS(p) - centre(g.PointsFC(:, I), G.CenterF(:, J), damped);
+  end
+  if far_factor > 0
+    [P1, P2] = far_pairs(g.PointsFC, rt, G.CenterF, G.PointsF, qf, G.tFIS, G.tFJS, far_factor);
+    for e = 1:numel(P1)
+      x = g.PointsM(:, (P1(e) - 1) * qm + (1:qm));  y = G.PointsF(:, (P2(e) - 1) * qf + (1:qf));
+      R = distances(x, y);
+      Gtf(P1(e), P2(e)) = sum(sum((g.WM(:) * G.WF(:).') .* damped(R) ./ R));
+    end
   end
   Y = Cphi * kron(Gtf, ones(1, 6)) .* D.';
   Zvs = PT * X.' * H.' + PF * Y.' * Ht.';
@@ -125,4 +148,14 @@ function K = element_kernel(C, points, W, IS, JS, SS, damped, kw, far_factor)
       K(J, I) += s;
     end
   end
+end
+
+% Unlisted (triangle, element) pairs within the far factor: triangle centroids c with radii
+% rt, element centroids C with q points each (radius: farthest point), listed pairs IS, JS.
+function [P1, P2] = far_pairs(c, rt, C, points, q, IS, JS, far_factor)
+  n = columns(C);
+  re = sqrt(max(reshape(sum((points - kron(C, ones(1, q))) .^ 2, 1), q, n), [], 1));
+  d2 = (c(1, :).' - C(1, :)) .^ 2 + (c(2, :).' - C(2, :)) .^ 2 + (c(3, :).' - C(3, :)) .^ 2;
+  listed = sparse(IS + 1, JS + 1, 1, columns(c), n) > 0;
+  [P1, P2] = find(d2 < far_factor * (rt.' * re) & ~listed);
 end
