@@ -278,43 +278,45 @@ void far_coupling(const Scatter& scatter, const SurfaceMesh& s, const VolumeMesh
   // Current coupling: q[3i + m] = Σ_A Σ_p (ρ_tr,m(A) · b_t,i)·K[A + QM·p] − centre value.
   far_coupling_pairs(s, v.Nt, v.center_t, v.points_t, v.QT, v.Tt_tri, v.Tt_tet, v.K_Tt, factor,
                      [&](std::size_t tr, std::size_t t) {
-    const int count = v.tet_count[t];
-    if (count == 0 || !scatter.has_edges(tr)) return;
-    full_grid(s, tr, v.points_t + 3 * v.QT * t, v.weights_t, v.QT, f, amp, arg, sn, cs);
-    const double* b = v.basis + 18 * t;
-    const double* rho = s.point_rho + 9 * s.QM * tr;
-    for (int i = 0; i < count; ++i) {
-      for (int m = 0; m < 3; ++m) {
-        double qr = 0.0, qi = 0.0;
-        for (std::size_t a = 0; a < s.QM; ++a) {
-          const double d = dot3(rho + 3 * (m * s.QM + a), b + 3 * i);
-          double kr = 0.0, ki = 0.0;
-          for (std::size_t p = 0; p < v.QT; ++p) {
-            kr += cs[a + s.QM * p];
-            ki += sn[a + s.QM * p];
-          }
-          qr += d * kr;
-          qi += d * ki;
-        }
-        q.re[3 * i + m] = qr;
-        q.im[3 * i + m] = qi;
-      }
-    }
-    centre_values(s, v, tr, t, centre(s, tr, v.center_t, t, f), u);
-    for (int x = 0; x < 3 * count; ++x) {
-      q.re[x] -= u.re[x];
-      q.im[x] -= u.im[x];
-    }
-    scatter_current(scatter, v, tr, t, h[t], q);
-  });
+                       const int count = v.tet_count[t];
+                       if (count == 0 || !scatter.has_edges(tr)) return;
+                       full_grid(s, tr, v.points_t + 3 * v.QT * t, v.weights_t, v.QT, f, amp, arg,
+                                 sn, cs);
+                       const double* b = v.basis + 18 * t;
+                       const double* rho = s.point_rho + 9 * s.QM * tr;
+                       for (int i = 0; i < count; ++i) {
+                         for (int m = 0; m < 3; ++m) {
+                           double qr = 0.0, qi = 0.0;
+                           for (std::size_t a = 0; a < s.QM; ++a) {
+                             const double d = dot3(rho + 3 * (m * s.QM + a), b + 3 * i);
+                             double kr = 0.0, ki = 0.0;
+                             for (std::size_t p = 0; p < v.QT; ++p) {
+                               kr += cs[a + s.QM * p];
+                               ki += sn[a + s.QM * p];
+                             }
+                             qr += d * kr;
+                             qi += d * ki;
+                           }
+                           q.re[3 * i + m] = qr;
+                           q.im[3 * i + m] = qi;
+                         }
+                       }
+                       centre_values(s, v, tr, t, centre(s, tr, v.center_t, t, f), u);
+                       for (int x = 0; x < 3 * count; ++x) {
+                         q.re[x] -= u.re[x];
+                         q.im[x] -= u.im[x];
+                       }
+                       scatter_current(scatter, v, tr, t, h[t], q);
+                     });
   // Charge coupling: the pair sum of the full kernel minus the centre value.
   far_coupling_pairs(s, v.F, v.center_f, v.points_f, v.QF, v.tF_tri, v.tF_face, v.K_tF, factor,
                      [&](std::size_t tr, std::size_t fc) {
-    if (v.face_count[fc] == 0 || !scatter.has_edges(tr)) return;
-    const cplx g = full_grid(s, tr, v.points_f + 3 * v.QF * fc, v.weights_f, v.QF, f, amp, arg,
-                             sn, cs) - centre(s, tr, v.center_f, fc, f);
-    scatter_charge(scatter, v, tr, fc, g, f);
-  });
+                       if (v.face_count[fc] == 0 || !scatter.has_edges(tr)) return;
+                       const cplx g = full_grid(s, tr, v.points_f + 3 * v.QF * fc, v.weights_f,
+                                                v.QF, f, amp, arg, sn, cs) -
+                                      centre(s, tr, v.center_f, fc, f);
+                       scatter_charge(scatter, v, tr, fc, g, f);
+                     });
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// hybrid_matrix(geom, GEOM, const, omega_re, omega_im, flag[, V[, Termination[, options]]]): fills the
-// complex symmetric system matrix of the surface/volume problem at one complex frequency and
+// hybrid_matrix(geom, GEOM, const, omega_re, omega_im, flag[, V[, Termination[, options]]]): fills
+// the complex symmetric system matrix of the surface/volume problem at one complex frequency and
 // returns its reciprocal condition estimate (flag 0) or the solutions for the flag columns of V.
 #include <limits>
 #include <string>
@@ -46,7 +46,8 @@ void warn_singular(mom::lapack_int info, const char* consequence) {
 double read_factor(const mxArray* options, const char* name) {
   const double v = host::field_scalar(options, "options", name);
   if (!(v >= 0.0)) {
-    mom::fail("badOption", "field '" + std::string(name) + "' of 'options' must be a non-negative number");
+    mom::fail("badOption",
+              "field '" + std::string(name) + "' of 'options' must be a non-negative number");
   }
   return v;
 }

@@ -8,8 +8,9 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: N = radiation_vector(points (3 x M), moments (3 x M), "
-                               "rhat (3 x D), k)";
+constexpr const char* kUsage =
+    "usage: N = radiation_vector(points (3 x M), moments (3 x M), "
+    "rhat (3 x D), k)";
 
 void radiation_vector(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   if (nrhs != 4) host::usage(kUsage);
@@ -26,8 +27,8 @@ void radiation_vector(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
     mom::fail("badSize", "arguments 'points' and 'rhat' must have 3 rows");
   }
   if (moments.cols != m || (m > 0 && moments.rows != 3)) {
-    mom::fail("badSize", "argument 'moments' must be 3 x " + std::to_string(m) +
-                             " (one moment per point)");
+    mom::fail("badSize",
+              "argument 'moments' must be 3 x " + std::to_string(m) + " (one moment per point)");
   }
   host::ComplexResult n = host::make_complex(3, rhat.cols);
   const mom::radiation::Elements e{points.re, moments.re, moments.im, m};

@@ -1,11 +1,11 @@
 // The radiation sum against a direct complex-exponential sum, across block boundaries.
+#include "radiation_core.hpp"
+
 #include <gtest/gtest.h>
 
 #include <complex>
 #include <random>
 #include <vector>
-
-#include "radiation_core.hpp"
 
 namespace {
 
@@ -18,8 +18,8 @@ TEST(RadiationVector, MatchesDirectSumAcrossBlocks) {
     for (double& x : *v) x = u(gen);
   const double k = 2.7;
   std::vector<double> nr(3 * D), ni(3 * D);
-  mom::radiation::radiation_vector({p.data(), mr.data(), mi.data(), M}, r.data(), D, k,
-                                   nr.data(), ni.data());
+  mom::radiation::radiation_vector({p.data(), mr.data(), mi.data(), M}, r.data(), D, k, nr.data(),
+                                   ni.data());
   for (std::size_t d = 0; d < D; ++d) {
     for (int c = 0; c < 3; ++c) {
       std::complex<double> s = 0.0;
