@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "block_arith.hpp"
@@ -196,16 +198,141 @@ void charge_near(const Scatter& scatter, const SurfaceMesh& s, const VolumeMesh&
   }
 }
 
+// Far pairs of the coupling blocks (volume_far_factor > 0): every (triangle, element) pair that
+// is not listed and lies within the factor, |c_tr − c_e|² < factor·r_tr·r_e (r_tr: largest
+// centroid-to-vertex distance, r_e: largest centroid-to-quadrature-point distance), visited
+// triangle by triangle with the listed partners of the triangle marked. visit(tr, e) does the
+// pair.
+template <class Visit>
+void far_coupling_pairs(const SurfaceMesh& s, std::size_t count, const double* centres,
+                        const double* points, std::size_t q, const std::vector<std::int64_t>& tri,
+                        const std::vector<std::int64_t>& element, std::size_t K, double factor,
+                        const Visit& visit) {
+  const char* what = "the far-pair quadrature";
+  std::vector<std::size_t> start = make_buffer<std::size_t>(s.Tr + 1, what);
+  for (std::size_t k = 0; k < K; ++k) ++start[static_cast<std::size_t>(tri[k]) + 1];
+  for (std::size_t t = 0; t < s.Tr; ++t) start[t + 1] += start[t];
+  std::vector<std::size_t> partner = make_buffer<std::size_t>(start[s.Tr], what);
+  {
+    std::vector<std::size_t> next(start.begin(), start.end() - 1);
+    for (std::size_t k = 0; k < K; ++k) {
+      partner[next[static_cast<std::size_t>(tri[k])]++] = static_cast<std::size_t>(element[k]);
+    }
+  }
+  std::vector<double> radius = make_buffer<double>(count, what);
+  for (std::size_t e = 0; e < count; ++e) {
+    for (std::size_t a = 0; a < q; ++a) {
+      radius[e] = std::max(radius[e], distance2(centres + 3 * e, points + 3 * (q * e + a)));
+    }
+    radius[e] = std::sqrt(radius[e]);
+  }
+  std::vector<char> near = make_buffer<char>(count, what);
+  for (std::size_t tr = 0; tr < s.Tr; ++tr) {
+    poll_interrupt();
+    const double* r = s.centroid_rho + 9 * tr;
+    const double r_tr = std::sqrt(std::max({dot3(r, r), dot3(r + 3, r + 3), dot3(r + 6, r + 6)}));
+    for (std::size_t x = start[tr]; x < start[tr + 1]; ++x) near[partner[x]] = 1;
+    for (std::size_t e = 0; e < count; ++e) {
+      if (near[e]) continue;
+      if (!(distance2(s.centroid + 3 * tr, centres + 3 * e) < factor * r_tr * radius[e])) continue;
+      visit(tr, e);
+    }
+    for (std::size_t x = start[tr]; x < start[tr + 1]; ++x) near[partner[x]] = 0;
+  }
+}
+
+// Weighted full-kernel values K[A + QM·p] = w_A·w_p·G(R_Ap) between the QM points of triangle tr
+// and the q points `y` of an element (weights wy); returns their sum.
+cplx full_grid(const SurfaceMesh& s, std::size_t tr, const double* y, const double* wy,
+               std::size_t q, const Coefficients& f, std::vector<double>& amp,
+               std::vector<double>& arg, std::vector<double>& sn, std::vector<double>& cs) {
+  const std::size_t qm = s.QM;
+  const double* x = s.points + 3 * qm * tr;
+  for (std::size_t p = 0; p < q; ++p) {
+    for (std::size_t a = 0; a < qm; ++a) {
+      const double R = std::sqrt(distance2(x + 3 * a, y + 3 * p));
+      amp[a + qm * p] = s.weights[a] * wy[p] * fullKernelAmplitude(R, f.k_im);
+      arg[a + qm * p] = f.k_re * R;
+    }
+  }
+  sinCos(arg.data(), qm * q, sn.data(), cs.data());
+  double sr = 0.0, si = 0.0;
+  for (std::size_t g = 0; g < qm * q; ++g) {
+    cs[g] *= amp[g];   // real part of the weighted kernel
+    sn[g] *= -amp[g];  // imaginary part
+    sr += cs[g];
+    si += sn[g];
+  }
+  return cplx(sr, si);
+}
+
+void far_coupling(const Scatter& scatter, const SurfaceMesh& s, const VolumeMesh& v,
+                  const std::vector<cplx>& h, const Coefficients& f, double factor) {
+  const std::size_t grid = s.QM * std::max(v.QT, v.QF);
+  std::vector<double> amp = make_buffer<double>(grid, "the far-pair quadrature");
+  std::vector<double> arg = make_buffer<double>(grid, "the far-pair quadrature");
+  std::vector<double> sn = make_buffer<double>(grid, "the far-pair quadrature");
+  std::vector<double> cs = make_buffer<double>(grid, "the far-pair quadrature");
+  SlotValues q;
+  SlotValues u;
+  // Current coupling: q[3i + m] = Σ_A Σ_p (ρ_tr,m(A) · b_t,i)·K[A + QM·p] − centre value.
+  far_coupling_pairs(s, v.Nt, v.center_t, v.points_t, v.QT, v.Tt_tri, v.Tt_tet, v.K_Tt, factor,
+                     [&](std::size_t tr, std::size_t t) {
+                       const int count = v.tet_count[t];
+                       if (count == 0 || !scatter.has_edges(tr)) return;
+                       full_grid(s, tr, v.points_t + 3 * v.QT * t, v.weights_t, v.QT, f, amp, arg,
+                                 sn, cs);
+                       const double* b = v.basis + 18 * t;
+                       const double* rho = s.point_rho + 9 * s.QM * tr;
+                       for (int i = 0; i < count; ++i) {
+                         for (int m = 0; m < 3; ++m) {
+                           double qr = 0.0, qi = 0.0;
+                           for (std::size_t a = 0; a < s.QM; ++a) {
+                             const double d = dot3(rho + 3 * (m * s.QM + a), b + 3 * i);
+                             double kr = 0.0, ki = 0.0;
+                             for (std::size_t p = 0; p < v.QT; ++p) {
+                               kr += cs[a + s.QM * p];
+                               ki += sn[a + s.QM * p];
+                             }
+                             qr += d * kr;
+                             qi += d * ki;
+                           }
+                           q.re[3 * i + m] = qr;
+                           q.im[3 * i + m] = qi;
+                         }
+                       }
+                       centre_values(s, v, tr, t, centre(s, tr, v.center_t, t, f), u);
+                       for (int x = 0; x < 3 * count; ++x) {
+                         q.re[x] -= u.re[x];
+                         q.im[x] -= u.im[x];
+                       }
+                       scatter_current(scatter, v, tr, t, h[t], q);
+                     });
+  // Charge coupling: the pair sum of the full kernel minus the centre value.
+  far_coupling_pairs(s, v.F, v.center_f, v.points_f, v.QF, v.tF_tri, v.tF_face, v.K_tF, factor,
+                     [&](std::size_t tr, std::size_t fc) {
+                       if (v.face_count[fc] == 0 || !scatter.has_edges(tr)) return;
+                       const cplx g = full_grid(s, tr, v.points_f + 3 * v.QF * fc, v.weights_f,
+                                                v.QF, f, amp, arg, sn, cs) -
+                                      centre(s, tr, v.center_f, fc, f);
+                       scatter_charge(scatter, v, tr, fc, g, f);
+                     });
+}
+
 }  // namespace
 
 void fill_coupling_blocks(cplx* z, std::size_t n, const SurfaceMesh& surface,
-                          const VolumeMesh& volume, const Coefficients& f) {
+                          const VolumeMesh& volume, const Coefficients& f,
+                          const FillOptions& options) {
   const Scatter scatter(z, n, surface);
   const std::vector<cplx> h = current_factors(volume, f);
   current_centres(scatter, surface, volume, h, f);
   current_near(scatter, surface, volume, h, f);
   charge_centres(scatter, surface, volume, f);
   charge_near(scatter, surface, volume, f);
+  if (options.volume_far_factor > 0.0) {
+    far_coupling(scatter, surface, volume, h, f, options.volume_far_factor);
+  }
 }
 
 }  // namespace mom::hybrid

@@ -83,10 +83,10 @@ SystemMatrix assemble(const SystemProblem& problem) {
   }
   if (problem.volume && problem.volume->Nt != 0) {
     fill_volume_block(a.data(), a.order(), problem.surface_unknowns(), *problem.volume,
-                      problem.coefficients);
+                      problem.coefficients, problem.options);
     if (triangles) {
       fill_coupling_blocks(a.data(), a.order(), *problem.surface, *problem.volume,
-                           problem.coefficients);
+                           problem.coefficients, problem.options);
     }
   }
   return a;

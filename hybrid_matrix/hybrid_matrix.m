@@ -46,6 +46,11 @@
 %            FarPoints  that rule: 0 the record's rule (PointsM, WM; default), 3 the
 %                       three-point rule (barycentric 2/3, 1/6, 1/6), cheaper and as accurate
 %                       for pairs outside the near table
+%            VolumeFarFactor  the same for the unlisted pairs of tetrahedra and of nontrivial
+%                       faces, with the record's rules (PointsT/WT, PointsF/WF); r is there
+%                       the largest distance from an element's centroid to its quadrature
+%                       points (default 0: off), and for the unlisted (metal triangle,
+%                       tetrahedron) and (metal triangle, face) pairs of the coupling blocks.
 %
 %   The unknowns are the edges of geom followed by the volume unknowns of GEOM
 %   (N = geom.EdgesTotal + GEOM.EdgesTotal); the solution column follows that order. The

@@ -1,5 +1,5 @@
-// hybrid_matrix(geom, GEOM, const, omega_re, omega_im, flag[, V[, Termination[, options]]]): fills the
-// complex symmetric system matrix of the surface/volume problem at one complex frequency and
+// hybrid_matrix(geom, GEOM, const, omega_re, omega_im, flag[, V[, Termination[, options]]]): fills
+// the complex symmetric system matrix of the surface/volume problem at one complex frequency and
 // returns its reciprocal condition estimate (flag 0) or the solutions for the flag columns of V.
 #include <limits>
 #include <string>
@@ -40,19 +40,28 @@ void warn_singular(mom::lapack_int info, const char* consequence) {
 }
 
 // The optional ninth argument: [] or a struct; its field "FarFactor" (a non-negative scalar,
-// Inf allowed) turns on the far-pair quadrature of the surface block, and "FarPoints" (0: the
-// record's rule, the default; 3: the three-point rule) picks its rule.
+// Inf allowed) turns on the far-pair quadrature of the surface block, "FarPoints" (0: the
+// record's rule, the default; 3: the three-point rule) picks its rule, and "VolumeFarFactor"
+// does the same for the tetrahedron and face pairs of the volume block.
+double read_factor(const mxArray* options, const char* name) {
+  const double v = host::field_scalar(options, "options", name);
+  if (!(v >= 0.0)) {
+    mom::fail("badOption",
+              "field '" + std::string(name) + "' of 'options' must be a non-negative number");
+  }
+  return v;
+}
+
 FillOptions read_options(int nrhs, const mxArray* prhs[]) {
   FillOptions o;
   if (nrhs < 9 || host::is_empty(prhs[8])) return o;
-  if (host::has_field(prhs[8], "FarFactor")) {
-    o.far_factor = host::field_scalar(prhs[8], "options", "FarFactor");
-    if (!(o.far_factor >= 0.0)) {
-      mom::fail("badOption", "field 'FarFactor' of 'options' must be a non-negative number");
-    }
-  } else {
+  const bool surface = host::has_field(prhs[8], "FarFactor");
+  const bool volume = host::has_field(prhs[8], "VolumeFarFactor");
+  if (!surface && !volume) {
     host::field(prhs[8], "options", "FarFactor");  // not a struct, or no known field
   }
+  if (surface) o.far_factor = read_factor(prhs[8], "FarFactor");
+  if (volume) o.volume_far_factor = read_factor(prhs[8], "VolumeFarFactor");
   if (host::has_field(prhs[8], "FarPoints")) {
     const double q = host::field_scalar(prhs[8], "options", "FarPoints");
     if (q != 0.0 && q != 3.0) {

@@ -338,7 +338,8 @@ void far_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients&
     ++start[static_cast<std::size_t>(m.near_j[k]) + 1];
   }
   for (std::size_t t = 0; t < m.Tr; ++t) start[t + 1] += start[t];
-  std::vector<std::size_t> partner = make_buffer<std::size_t>(start[m.Tr], "the far-pair quadrature");
+  std::vector<std::size_t> partner =
+      make_buffer<std::size_t>(start[m.Tr], "the far-pair quadrature");
   {
     std::vector<std::size_t> fill(start.begin(), start.end() - 1);
     for (std::size_t k = 0; k < m.K; ++k) {

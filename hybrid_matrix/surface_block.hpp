@@ -24,6 +24,7 @@
 #include <cstddef>
 
 #include "coefficients.hpp"
+#include "fill_options.hpp"
 #include "lapack.hpp"
 #include "surface_mesh.hpp"
 
@@ -32,12 +33,6 @@ namespace mom::hybrid {
 // Adds the surface block into the zeroed n × n matrix z (column-major, leading dimension n,
 // n ≥ mesh.Ns; entry (r, c) at z[r + n·c], only r ≥ c written), every term scaled by
 // jω·l_m·l_n as it is added.
-// Options of the fill beyond the record (all off by default; the default fill is unchanged).
-struct FillOptions {
-  double far_factor = 0.0;   // FarFactor: 0 off, Inf every pair of distinct triangles
-  std::size_t far_points = 0;  // FarPoints: 0 the record's rule, 3 the three-point rule
-};
-
 void fill_surface_block(cplx* z, std::size_t n, const SurfaceMesh& mesh, const Coefficients& f,
                         const FillOptions& options = FillOptions{});
 

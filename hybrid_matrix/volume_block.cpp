@@ -364,20 +364,126 @@ void near_tetrahedra(const Folder& z, const VolumeMesh& m, const Coefficients& f
   });
 }
 
+// Far pairs (volume_far_factor > 0): every unordered pair of distinct elements e1 > e2 that is
+// not in the near list (list_i, list_j, K entries) and lies within the factor,
+// |c_1 − c_2|² < factor·r_1·r_2 (r: largest centroid-to-quadrature-point distance), gets
+// Δ = Σ_a Σ_b w_a·w_b·G(R_ab) − (the centre kernel the sweep added), handed to
+// add(e1, e2, Δ, owner). Distinct elements have distinct interior points: G needs no guard.
+// On two threads split by columns like the sweeps.
+template <class Add>
+void far_pairs(std::size_t count, const double* centres, const double* points,
+               const double* weights, std::size_t q, const std::int64_t* list_i,
+               const std::int64_t* list_j, std::size_t K, double factor, const Coefficients& f,
+               const ElementSpans& spans, const Add& add) {
+  const char* what = "the far-pair quadrature";
+  const std::size_t grid = checked_mul(q, q, what);
+  std::vector<std::size_t> start = make_buffer<std::size_t>(count + 1, what);
+  for (std::size_t k = 0; k < K; ++k) {
+    if (list_i[k] == list_j[k]) continue;
+    ++start[static_cast<std::size_t>(list_i[k]) + 1];
+    ++start[static_cast<std::size_t>(list_j[k]) + 1];
+  }
+  for (std::size_t e = 0; e < count; ++e) start[e + 1] += start[e];
+  std::vector<std::size_t> partner = make_buffer<std::size_t>(start[count], what);
+  {
+    std::vector<std::size_t> next(start.begin(), start.end() - 1);
+    for (std::size_t k = 0; k < K; ++k) {
+      const std::size_t I = static_cast<std::size_t>(list_i[k]);
+      const std::size_t J = static_cast<std::size_t>(list_j[k]);
+      if (I == J) continue;
+      partner[next[I]++] = J;
+      partner[next[J]++] = I;
+    }
+  }
+  std::vector<double> radius = make_buffer<double>(count, what);
+  for (std::size_t e = 0; e < count; ++e) {
+    for (std::size_t a = 0; a < q; ++a) {
+      radius[e] = std::max(radius[e], distance2(centres + 3 * e, points + 3 * (q * e + a)));
+    }
+    radius[e] = std::sqrt(radius[e]);
+  }
+  on_column_split(spans, count, [&](const ColumnOwner& owner, int) {
+    std::vector<char> near = make_buffer<char>(count, what);
+    std::vector<double> amp = make_buffer<double>(grid, what);
+    std::vector<double> arg = make_buffer<double>(grid, what);
+    std::vector<double> sn = make_buffer<double>(grid, what);
+    std::vector<double> cs = make_buffer<double>(grid, what);
+    for (std::size_t e2 = 0; e2 < count; ++e2) {
+      poll_interrupt();
+      if (!spans.row_reaches(e2, owner)) continue;
+      for (std::size_t x = start[e2]; x < start[e2 + 1]; ++x) near[partner[x]] = 1;
+      const double* y = points + 3 * q * e2;
+      for (std::size_t e1 = e2 + 1; e1 < count; ++e1) {
+        if (near[e1] || !spans.pair_reaches(e1, e2, owner)) continue;
+        if (!(distance2(centres + 3 * e1, centres + 3 * e2) < factor * radius[e1] * radius[e2])) {
+          continue;
+        }
+        const double* x = points + 3 * q * e1;
+        for (std::size_t b = 0; b < q; ++b) {
+          for (std::size_t a = 0; a < q; ++a) {
+            const double R = std::sqrt(distance2(x + 3 * a, y + 3 * b));
+            amp[a + q * b] = weights[a] * weights[b] * fullKernelAmplitude(R, f.k_im);
+            arg[a + q * b] = f.k_re * R;
+          }
+        }
+        sinCos(arg.data(), grid, sn.data(), cs.data());
+        double s_re = 0.0, s_im = 0.0;
+        for (std::size_t g = 0; g < grid; ++g) {
+          s_re += cs[g] * amp[g];
+          s_im -= sn[g] * amp[g];
+        }
+        add(e1, e2, cplx(s_re, s_im) - centre(centres, e1, e2, f), owner);
+      }
+      for (std::size_t x = start[e2]; x < start[e2 + 1]; ++x) near[partner[x]] = 0;
+    }
+  });
+}
+
 }  // namespace
 
 void fill_volume_block(cplx* z, std::size_t n, std::size_t ns, const VolumeMesh& mesh,
-                       const Coefficients& f) {
+                       const Coefficients& f, const FillOptions& options) {
+  const double far = options.volume_far_factor;
   const Folder folder(z, n, ns, mesh.Nv);
   const ElementSpans faces =
       unknown_spans(mesh.F, mesh.face_unknown, mesh.face_count, "the face sweep");
   face_sweep(folder, mesh, f, faces);
   near_faces(folder, mesh, f, faces);
+  if (far > 0.0) {
+    far_pairs(mesh.F, mesh.center_f, mesh.points_f, mesh.weights_f, mesh.QF, mesh.ff_i.data(),
+              mesh.ff_j.data(), mesh.K_ff, far, f, faces,
+              [&](std::size_t I, std::size_t J, cplx ds, const ColumnOwner& owner) {
+                const std::int64_t* ai = &mesh.face_unknown[kSlots * I];
+                const std::int64_t* aj = &mesh.face_unknown[kSlots * J];
+                for (int i = 0; i < mesh.face_count[I]; ++i) {
+                  for (int l = 0; l < mesh.face_count[J]; ++l) {
+                    const cplx dd = mul(face_coefficient(mesh, I, i), face_coefficient(mesh, J, l));
+                    folder.listed(ai[i], aj[l], -mul(mul(f.C_phi, dd), ds), false, owner);
+                  }
+                }
+              });
+  }
   material_term(folder, mesh);
   const ElementSpans tetrahedra =
       unknown_spans(mesh.Nt, mesh.tet_unknown, mesh.tet_count, "the tetrahedron sweep");
   tetra_sweep(folder, mesh, f, tetrahedra);
   near_tetrahedra(folder, mesh, f, tetrahedra);
+  if (far > 0.0) {
+    far_pairs(mesh.Nt, mesh.center_t, mesh.points_t, mesh.weights_t, mesh.QT, mesh.tt_i.data(),
+              mesh.tt_j.data(), mesh.K_tt, far, f, tetrahedra,
+              [&](std::size_t I, std::size_t J, cplx ds, const ColumnOwner& owner) {
+                const cplx w = mul(mul(ds, f.C_A), contrast_product(mesh, I, J));
+                const std::int64_t* ai = &mesh.tet_unknown[kSlots * I];
+                const std::int64_t* aj = &mesh.tet_unknown[kSlots * J];
+                const double* bi = mesh.basis + 18 * I;
+                const double* bj = mesh.basis + 18 * J;
+                for (int i = 0; i < mesh.tet_count[I]; ++i) {
+                  for (int l = 0; l < mesh.tet_count[J]; ++l) {
+                    folder.listed(ai[i], aj[l], w * dot3(bi + 3 * i, bj + 3 * l), false, owner);
+                  }
+                }
+              });
+  }
 }
 
 }  // namespace mom::hybrid

@@ -26,6 +26,7 @@
 #include <cstddef>
 
 #include "coefficients.hpp"
+#include "fill_options.hpp"
 #include "lapack.hpp"
 #include "surface_mesh.hpp"
 #include "volume_mesh.hpp"
@@ -35,14 +36,21 @@ namespace mom::hybrid {
 // Adds the volume–volume block into the n × n matrix z (column-major, entry (r, c) at
 // z[r + n·c], only r ≥ c written), volume unknowns from row and column ns on: face sweep,
 // near face pairs, material term, tetrahedron sweep, near tetrahedron pairs, in that order.
+// With options.volume_far_factor > 0, the unlisted face pairs (after the near face pairs) and
+// tetrahedron pairs (at the end) within the factor get the quadrature of the full kernel with
+// the record's rule in place of the centre kernel.
 void fill_volume_block(cplx* z, std::size_t n, std::size_t ns, const VolumeMesh& mesh,
-                       const Coefficients& f);
+                       const Coefficients& f, const FillOptions& options = FillOptions{});
 
 // Adds the coupling entries Z(Ns + a, e) of the surface edges and volume unknowns: current
 // coupling at the centroids, near triangle–tetrahedron pairs, charge coupling at the centroids,
 // near triangle–face pairs. Needs mesh.Tr ≠ 0 and a volume mesh prepared with the triangle–volume
 // tables.
+// With options.volume_far_factor > 0, the unlisted (triangle, tetrahedron) and (triangle, face)
+// pairs within the factor then get the quadrature of the full kernel with the records' rules in
+// place of the centre values.
 void fill_coupling_blocks(cplx* z, std::size_t n, const SurfaceMesh& surface,
-                          const VolumeMesh& volume, const Coefficients& f);
+                          const VolumeMesh& volume, const Coefficients& f,
+                          const FillOptions& options = FillOptions{});
 
 }  // namespace mom::hybrid

@@ -17,8 +17,11 @@ assert(nv > 30 && G.FacesNontrivial > 20 && numel(G.TTIS) > G.TetrahedraTotal);
 function A = symmetric(L)
   A = L + tril(L, -1).';
 end
-function A = system_reference(g, G, k, w)
-  [Zvv, Zvs] = volume_reference(g, G, k, w);
+function A = system_reference(g, G, k, w, far_factor)
+  if nargin < 5
+    far_factor = 0;
+  end
+  [Zvv, Zvs] = volume_reference(g, G, k, w, far_factor);
   ns = size(Zvs, 2);
   L = [zeros(ns), zeros(ns, rows(Zvv)); Zvs, Zvv];
   if ns > 0
@@ -46,6 +49,23 @@ for w = [2 * pi * 3e9, 2 * pi * 5e9 + 1i * 2 * pi * 2e8]
   check_solutions([], G, k, w, sprintf('dielectric at %g%+gi', real(w), imag(w)));
 end
 
+% The option VolumeFarFactor: unlisted tetrahedron and face pairs within the factor (all with
+% Inf) take the quadrature of the full kernel; 0 or [] leave the default fill to the bit.
+w = 2 * pi * 5e9 + 1i * 2 * pi * 2e8;
+randn('seed', 5);
+v = randn(nv, 1) + 1i * randn(nv, 1);
+x0 = hybrid_matrix([], G, k, real(w), imag(w), 1, v);
+assert(isequal(hybrid_matrix([], G, k, real(w), imag(w), 1, v, [], struct('VolumeFarFactor', 0)), x0));
+assert(isequal(hybrid_matrix([], G, k, real(w), imag(w), 1, v, [], struct('FarFactor', Inf)), x0), ...
+       'the surface option leaves a dielectric alone');
+for F = [30, Inf]
+  xf = hybrid_matrix([], G, k, real(w), imag(w), 1, v, [], struct('VolumeFarFactor', F));
+  expect_close(xf, system_reference([], G, k, w, F) \ v, 1e-9, sprintf('VolumeFarFactor %g', F));
+  assert(norm(xf - x0) > 1e-5 * norm(x0), 'the option acts');
+end
+expect_error(@() hybrid_matrix([], G, k, real(w), imag(w), 1, v, [], struct('VolumeFarFactor', NaN)), ...
+             'hybrid_matrix:badOption');
+
 % Mixed: a plate of 1 cm cells 5 mm below the block, near pairs within 1.3 cells.
 [P, T] = plate_mesh(3, 3, 0.03, 0.03, 0.3, 7);
 P(1:2, :) -= 0.005;  P(3, :) = -0.005 + 0.1 * P(1, :) .* P(2, :);
@@ -54,6 +74,12 @@ Gm = coupling_tables(g, G, 0.013);
 assert(numel(Gm.TtIS) > 10 && numel(Gm.tFIS) > 10);
 for w = [2 * pi * 3e9, 2 * pi * 5e9 + 1i * 2 * pi * 2e8]
   check_solutions(g, Gm, k, w, sprintf('mixed at %g%+gi', real(w), imag(w)));
+end
+% VolumeFarFactor in the mixed problem: the coupling pairs too (against the reference).
+vm = randn(rows(system_reference(g, Gm, k, w)), 1) + 1i;
+for F = [30, Inf]
+  xf = hybrid_matrix(g, Gm, k, real(w), imag(w), 1, vm, [], struct('VolumeFarFactor', F));
+  expect_close(xf, system_reference(g, Gm, k, w, F) \ vm, 1e-9, sprintf('mixed, VolumeFarFactor %g', F));
 end
 % Empty near lists between triangles and volume elements: centroid values only.
 G0 = Gm;

@@ -14,7 +14,7 @@
 %                11; default 4).
 %   face_points  points of the triangle rule for PointsF/WF and seam_pairs (default 6).
 %   near_factor  near-pair factor of cell_pairs and seam_pairs (default 9; 0 leaves the near
-%                tables empty).
+%                tables empty), or [cell, seam] to give each table its own factor.
 %
 %   Steps: volume_mesh_tables gives the ascending tetrahedra, all edges, all faces and the
 %   tetrahedra beside each face; basis gives the kept edge functions (a simply connected
@@ -69,10 +69,12 @@ function [GEOM, seconds] = volume_record(P, T, const, tet_points, face_points, n
     error('volume_record:const', ['volume_record: const must be a constants record with ' ...
           'epsilon, Epsilon_r and tan_delta (em_constants)']);
   end
-  if ~isscalar(near_factor) || ~isreal(near_factor) || ~(near_factor >= 0)
+  if ~isnumeric(near_factor) || ~any(numel(near_factor) == [1 2]) || ~isreal(near_factor) ...
+     || ~all(near_factor >= 0)
     error('volume_record:near_factor', ...
-          'volume_record: near_factor must be a non-negative real scalar');
+          'volume_record: near_factor must be a non-negative real scalar or a pair');
   end
+  near_factor = double(near_factor([1, end]));
   for need = {'basis', 'cell_pairs', 'seam_pairs'}
     if exist(need{1}) ~= 3
       error('volume_record:module', ['volume_record: the %s module is not on the path ' ...
@@ -137,12 +139,12 @@ function [GEOM, seconds] = volume_record(P, T, const, tet_points, face_points, n
   seconds.record = toc(clock0);
 
   clock0 = tic();
-  tt = cell_pairs(P, T, coeffT, weightsT, near_factor);
+  tt = cell_pairs(P, T, coeffT, weightsT, near_factor(1));
   GEOM.TTIS = reshape(tt.IS, 1, []);
   GEOM.TTJS = reshape(tt.JS, 1, []);
   GEOM.TTSS = reshape(tt.SS, 1, []);
   if nf > 0
-    ff = seam_pairs(P, F, coeffF, weightsF, near_factor);
+    ff = seam_pairs(P, F, coeffF, weightsF, near_factor(2));
   else
     ff = struct('IS', [], 'JS', [], 'SS', []);
   end

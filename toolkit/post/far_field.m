@@ -17,7 +17,20 @@ function F = far_field(src, rhat, k, eta)
     error('far_field:usage', 'usage: F = far_field(src, rhat (3 x D), k, eta)');
   end
   rhat = rhat ./ sqrt(sum(rhat .^ 2, 1));
-  phase = exp(1i * k * (rhat' * src.points));  % D x M
-  N = src.moments * phase.';                     % 3 x D
+  % N = moments * exp(j k points.' * rhat): by the radiation_vector module when it is on the
+  % path and k is real, else with the M x D phase matrix built here in blocks of points (a few
+  % MB whatever M and D are; no transposed copies).
+  if exist('radiation_vector') == 3 && isreal(k) && isreal(src.points)
+    N = radiation_vector(double(src.points), double(src.moments), double(rhat), double(k));
+  else
+    M = size(src.points, 2);
+    D = size(rhat, 2);
+    block = max(1, floor(2 ^ 18 / max(D, 1)));
+    N = zeros(3, D);
+    for first = 1:block:M
+      last = min(M, first + block - 1);
+      N = N + src.moments(:, first:last) * exp((1i * k) * (src.points(:, first:last).' * rhat));
+    end
+  end
   F = (-1i * k * eta / (4 * pi)) * (N - sum(N .* rhat, 1) .* rhat);
 end

@@ -24,6 +24,10 @@
 %     tan_delta    its loss tangent (default 0)
 %     unknowns     target number of unknowns, volume plus surface (default 1000); reached
 %                  by correcting the gmsh element size from the count of a trial mesh
+%     accuracy     'fast', 'standard' (default), 'high' or a target relative error: picks
+%                  the rules, the near-pair factor of each table, the metal excitation
+%                  integration and the far-pair option of hybrid_matrix (accuracy_settings);
+%                  tet_points, face_points and near_factor, when given, override it
 %     tet_points   tetrahedron rule for PointsT and cell_pairs (default 4)
 %     face_points  triangle rule for faces, metal triangles and their tables (default 6)
 %     near_factor  near-pair factor of all tables (default 9)
@@ -43,6 +47,7 @@
 %                          fill, solve, fill_solve, far_field
 %     k, omega, const      wavenumber, angular frequency, constants record
 %     GEOM, geom           volume and surface records (geom [] without a core)
+%     accuracy             the settings used (accuracy_settings, with the overrides)
 %     x                    hybrid_matrix's solution (surface part I/(j omega), then D)
 %     ext, sca, abs        extinction, scattering and absorption cross-sections
 %     balance              (sca + abs) / ext - 1
@@ -58,12 +63,23 @@
 %   See also SPHERE_STUDY, VOLUME_RECORD, COUPLING_TABLES, MIE_SPHERE.
 function result = dielectric_study(varargin)
   opt = struct('radius', 1, 'core', 0, 'ka', 0.8, 'eps_r', 4, 'tan_delta', 0, ...
-               'unknowns', 1000, 'tet_points', 4, 'face_points', 6, 'near_factor', 9, ...
-               'units', 'normalized', 'ntheta', 181, 'verbose', false, 'mesh', [], ...
-               'time_fill', true, 'ranks', 0);
+               'unknowns', 1000, 'accuracy', 'standard', 'tet_points', [], 'face_points', [], ...
+               'near_factor', [], 'units', 'normalized', 'ntheta', 181, 'verbose', false, ...
+               'mesh', [], 'time_fill', true, 'ranks', 0);
   opt = study_options('dielectric_study', opt, varargin, ...
                       {'basis', 'cell_pairs', 'seam_pairs', 'cell_plate_pairs', 'plate_pairs', ...
                        'hybrid_matrix', 'excite_cells', 'excite_plates'});
+  acc = accuracy_settings(opt.accuracy);
+  if ~isempty(opt.tet_points)
+    acc.tet_points = opt.tet_points;
+  end
+  if ~isempty(opt.face_points)
+    acc.face_points = opt.face_points;
+  end
+  if ~isempty(opt.near_factor)
+    [acc.plate_near, acc.seam_near, acc.cell_near, acc.coupling_near] = deal(opt.near_factor);
+  end
+  opt.hybrid_options = acc.hybrid_options;
   a = opt.radius;
   coated = opt.core > 0;
   if coated && ~(opt.core < a)
@@ -97,15 +113,16 @@ function result = dielectric_study(varargin)
   const.tan_delta = repmat(const.tan_delta, 1, nt);
 
   study_say(opt, 'volume record and near tables (%d tetrahedra)', nt);
-  [GEOM, s] = volume_record(P, Td, const, opt.tet_points, opt.face_points, opt.near_factor);
+  [GEOM, s] = volume_record(P, Td, const, acc.tet_points, acc.face_points, ...
+                            [acc.cell_near, acc.seam_near]);
   seconds.record = s.record;
   seconds.tables = s.tables;
   geom = [];
   ns = 0;
   if coated
     study_say(opt, 'surface record and coupling tables (%d metal triangles)', size(t, 2));
-    [geom, s] = surface_record(Pt, t, opt.face_points, opt.near_factor);
-    [GEOM, sc] = coupling_tables(GEOM, Pt, t, opt.face_points, opt.near_factor);
+    [geom, s] = surface_record(Pt, t, acc.face_points, acc.plate_near);
+    [GEOM, sc] = coupling_tables(GEOM, Pt, t, acc.face_points, acc.coupling_near);
     seconds.record = seconds.record + s.record;
     seconds.tables = seconds.tables + s.tables + sc;
     ns = geom.EdgesTotal;
@@ -118,7 +135,12 @@ function result = dielectric_study(varargin)
   Ein = reshape(sum(Ein .* reshape(GEOM.WT, 1, qt), 2), 3, nt);
   V = excite_cells(GEOM, Ein);
   if coated
-    V = [excite_plates(geom, plane_wave(geom.PointsFC, k, khat, E0)); V];
+    if strcmp(acc.rhs, 'quadrature')
+      Vs = excite_plates_quadrature(geom, plane_wave(geom.PointsM, k, khat, E0));
+    else
+      Vs = excite_plates(geom, plane_wave(geom.PointsFC, k, khat, E0));
+    end
+    V = [Vs; V];
   end
   seconds.excitation = toc(clock0);
 
@@ -171,6 +193,7 @@ function result = dielectric_study(varargin)
   result.const = const;
   result.GEOM = GEOM;
   result.geom = geom;
+  result.accuracy = acc;
   result.x = x;
   result.ext = ext;
   result.sca = sca;

@@ -23,6 +23,8 @@
 %     near_factor  plate_pairs' near-pair factor (default 9)
 %     rhs          'centroid' (excite_plates at the centroids) or 'quadrature'
 %                  (excite_plates_quadrature with the record's rule); default from accuracy
+%     far_factor   hybrid_matrix's FarFactor (record's rule for the unlisted triangle pairs
+%                  within it; Inf all); default from accuracy
 %     units        'normalized' (default) or 'si'; the RCS does not depend on it
 %     ntheta       angles per cut, 0..180 degrees (default 181)
 %     verbose      print each stage as it starts (default false)
