@@ -6,8 +6,17 @@ namespace mom::hybrid {
 
 namespace {
 
+// An index table (element, vertex-slot or unknown numbers, range-checked when converted), a
+// material table (checked by the material rules) or one the assembly does not read: real.
 Table table(const mxArray* record, const char* record_name, const char* field) {
-  const host::Matrix m = host::field_matrix(record, record_name, field);
+  const host::Matrix m = host::field_real(record, record_name, field);
+  return {m.re, m.rows, m.cols};
+}
+
+// A table of values that enter the matrix (geometry, quadrature, static integrals, contrasts):
+// real and finite, checked in one pass.
+Table values(const mxArray* record, const char* record_name, const char* field) {
+  const host::Matrix m = host::field_finite(record, record_name, field);
   return {m.re, m.rows, m.cols};
 }
 
@@ -23,17 +32,17 @@ SurfaceRecord read_surface_record(const mxArray* geom) {
   r.VerP = table(geom, g, "VerP");
   r.VerM = table(geom, g, "VerM");
   r.AreaF = table(geom, g, "AreaF");
-  r.EdgeLength = table(geom, g, "EdgeLength");
-  r.PointsFC = table(geom, g, "PointsFC");
-  r.PointsFCRho = table(geom, g, "PointsFCRho");
+  r.EdgeLength = values(geom, g, "EdgeLength");
+  r.PointsFC = values(geom, g, "PointsFC");
+  r.PointsFCRho = values(geom, g, "PointsFCRho");
   r.OrderM = host::field_count(geom, g, "OrderM");
-  r.PointsM = table(geom, g, "PointsM");
-  r.PointsMRho = table(geom, g, "PointsMRho");
-  r.WM = table(geom, g, "WM");
+  r.PointsM = values(geom, g, "PointsM");
+  r.PointsMRho = values(geom, g, "PointsMRho");
+  r.WM = values(geom, g, "WM");
   r.ttIS = table(geom, g, "ttIS");
   r.ttJS = table(geom, g, "ttJS");
-  r.ttSS = table(geom, g, "ttSS");
-  r.ttRS = table(geom, g, "ttRS");
+  r.ttSS = values(geom, g, "ttSS");
+  r.ttRS = values(geom, g, "ttRS");
   return r;
 }
 
@@ -47,35 +56,35 @@ VolumeRecord read_volume_record(const mxArray* GEOM, bool with_coupling) {
   r.OrderF = host::field_count(GEOM, g, "OrderF");
   r.EdgesTN = table(GEOM, g, "EdgesTN");
   r.EdgesTNI = table(GEOM, g, "EdgesTNI");
-  r.BasisTC = table(GEOM, g, "BasisTC");
-  r.BasisTCn = table(GEOM, g, "BasisTCn");
-  r.VolumeT = table(GEOM, g, "VolumeT");
-  r.CenterT = table(GEOM, g, "CenterT");
-  r.Contrast_real = table(GEOM, g, "Contrast_real");
-  r.Contrast_imag = table(GEOM, g, "Contrast_imag");
+  r.BasisTC = values(GEOM, g, "BasisTC");
+  r.BasisTCn = values(GEOM, g, "BasisTCn");
+  r.VolumeT = values(GEOM, g, "VolumeT");
+  r.CenterT = values(GEOM, g, "CenterT");
+  r.Contrast_real = values(GEOM, g, "Contrast_real");
+  r.Contrast_imag = values(GEOM, g, "Contrast_imag");
   r.EdgesFN = table(GEOM, g, "EdgesFN");
   r.EdgesFNI = table(GEOM, g, "EdgesFNI");
-  r.DiffContrast_real = table(GEOM, g, "DiffContrast_real");
-  r.DiffContrast_imag = table(GEOM, g, "DiffContrast_imag");
-  r.CenterF = table(GEOM, g, "CenterF");
-  r.PointsT = table(GEOM, g, "PointsT");
-  r.WT = table(GEOM, g, "WT");
-  r.PointsF = table(GEOM, g, "PointsF");
-  r.WF = table(GEOM, g, "WF");
+  r.DiffContrast_real = values(GEOM, g, "DiffContrast_real");
+  r.DiffContrast_imag = values(GEOM, g, "DiffContrast_imag");
+  r.CenterF = values(GEOM, g, "CenterF");
+  r.PointsT = values(GEOM, g, "PointsT");
+  r.WT = values(GEOM, g, "WT");
+  r.PointsF = values(GEOM, g, "PointsF");
+  r.WF = values(GEOM, g, "WF");
   r.TTIS = table(GEOM, g, "TTIS");
   r.TTJS = table(GEOM, g, "TTJS");
-  r.TTSS = table(GEOM, g, "TTSS");
+  r.TTSS = values(GEOM, g, "TTSS");
   r.FFIS = table(GEOM, g, "FFIS");
   r.FFJS = table(GEOM, g, "FFJS");
-  r.FFSS = table(GEOM, g, "FFSS");
+  r.FFSS = values(GEOM, g, "FFSS");
   r.has_coupling = with_coupling;
   if (with_coupling) {
     r.tFIS = table(GEOM, g, "tFIS");
     r.tFJS = table(GEOM, g, "tFJS");
-    r.tFSS = table(GEOM, g, "tFSS");
+    r.tFSS = values(GEOM, g, "tFSS");
     r.TtIS = table(GEOM, g, "TtIS");
     r.TtJS = table(GEOM, g, "TtJS");
-    r.TtRS = table(GEOM, g, "TtRS");
+    r.TtRS = values(GEOM, g, "TtRS");
   }
   return r;
 }

@@ -13,9 +13,7 @@ namespace mom::tables {
 
 // A real double argument as a table view; anything else ends the call naming the argument.
 inline Table real_argument(const mxArray* a, const char* name) {
-  const std::string what = std::string("argument '") + name + "'";
-  const host::Matrix m = host::matrix(a, what);
-  if (m.is_complex()) fail("badType", what + " must be real");
+  const host::Matrix m = host::real_matrix(a, std::string("argument '") + name + "'");
   return {m.re, m.rows, m.cols};
 }
 
