@@ -158,7 +158,9 @@ mxArray* create_matrix(std::size_t rows, std::size_t cols, bool complex, const s
   const std::size_t planes = complex ? 2 : 1;
   const char* w = what.c_str();
   const std::size_t bytes = mom::checked_mul(mom::checked_mul(rows, cols, w), 8 * planes, w);
-  mom::ensure_memory(bytes, w);
+  // The host copies a result into its own storage when the call returns (Octave interleaves
+  // the planes of a complex one), so both must fit at once.
+  mom::ensure_memory(mom::checked_mul(bytes, 2, w), (what + " and the host's copy of it").c_str());
   mxArray* a = nullptr;
   try {
     a = mxCreateDoubleMatrix(static_cast<mwSize>(rows), static_cast<mwSize>(cols),

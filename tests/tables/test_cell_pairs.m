@@ -58,6 +58,9 @@ expect_error(@() cell_pairs(P, T, [c4(:, 1:2) NaN(4, 1) c4(:, 4)], w4, 9), 'cell
 expect_error(@() cell_pairs(P, T, c4, [w4(1:3) Inf], 9), 'cell_pairs:badValue', 'weightsT');
 expect_error(@() cell_pairs(P, T, c4, complex(w4, 0), 9), 'cell_pairs:badType', 'weightsT');
 expect_error(@() cell_pairs(P, T, c4, w4, 9i), 'cell_pairs:badType', 'Radius');
+% Rule points far outside their tetrahedra overflow the distances: refused, not returned.
+expect_error(@() cell_pairs(P, T, c4 * 1e200, w4, 9), 'cell_pairs:badValue', ...
+             'field ''SS'' of the result');
 
 % cell_plate_pairs: the triangles of the grid's top face against the tetrahedra.
 [u, v] = ndgrid(0:2, 0:2);
