@@ -167,6 +167,7 @@ function ops = mutations()
     {'zeros(3, 0)', @(x) zeros(3, 0)}
     {'zeros(1, 0)', @(x) zeros(1, 0)}
     {'zeros(2, 0, 3)', @(x) zeros(2, 0, 3)}
+    {'zeros(100000, 0)', @(x) zeros(100000, 0)}
     {'NaN', @(x) NaN}
     {'Inf', @(x) Inf}
     {'-Inf', @(x) -Inf}
