@@ -33,9 +33,15 @@ common="halt_on_error=1:log_path=$logs/asan:detect_stack_use_after_return=0"
 host="malloc_context_size=4:quarantine_size_mb=64"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$logs/ubsan"
 
+# Leaks of libraries that are not ours (OpenMPI keeps its state until exit) are suppressed;
+# their plugins stay loaded and allocation stacks are unwound without frame pointers, so that
+# the suppressions can name them.
+export LSAN_OPTIONS="suppressions=$(pwd)/scripts/lsan.supp:print_suppressions=0"
+export OMPI_MCA_mca_base_component_disable_dlclose=1
+
 status=0
 cd "$build"
-ASAN_OPTIONS="detect_leaks=1:$common" \
+ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0:$common" \
   ctest -L core -LE slow -j2 --output-on-failure "$@" || status=1
 LD_PRELOAD="$runtime" \
   ASAN_OPTIONS="detect_leaks=0:alloc_dealloc_mismatch=0:allocator_may_return_null=1:$host:$common" \
