@@ -52,6 +52,8 @@
 %       S.Edge          % the kept edges (1,2), (1,3), (2,3)
 %
 %   See also HYBRID_MATRIX, EXCITE_CELLS, CELL_PAIRS, SEAM_PAIRS.
+%
+%   hybrid-mom @MOM_VERSION@ (MOM_VERSION in the toolkit returns the release number).
 
 %!shared P, E, c
 %! P = [0 0 0; 1 0 0; 0 1 0; 0 0 1; 1 1 1]';

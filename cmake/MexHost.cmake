@@ -13,6 +13,8 @@
 # MATLAB: FindMatlab's matlab_add_mex with the separate-complex API (R2017b), which both hosts
 # share. LAPACK then comes from MATLAB's own libmwlapack/libmwblas with 64-bit integers.
 
+set(MOM_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
+
 if(MEX_HOST STREQUAL "octave")
   find_program(MKOCTFILE NAMES mkoctfile REQUIRED)
   execute_process(COMMAND ${MKOCTFILE} -p OCTINCLUDEDIR OUTPUT_VARIABLE OCT_INCLUDE_DIR
@@ -77,11 +79,14 @@ function(mom_add_mex name)
   if(ARG_HELP)
     get_filename_component(help_name ${ARG_HELP} NAME)
     # A build step of its own, so that an edited help file is copied even when the module
-    # itself does not relink.
+    # itself does not relink; the release number (@MOM_VERSION@) is filled in on the way.
     set(help_out ${ARG_OUTPUT_DIRECTORY}/${help_name})
     add_custom_command(OUTPUT ${help_out}
-      COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_HELP} ${help_out}
-      DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_HELP})
+      COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_CURRENT_SOURCE_DIR}/${ARG_HELP}
+              -DTARGET=${help_out} -DMOM_VERSION=${MOM_VERSION}
+              -P ${MOM_CMAKE_DIR}/CopyHelp.cmake
+      DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_HELP} ${MOM_CMAKE_DIR}/CopyHelp.cmake
+              ${CMAKE_SOURCE_DIR}/VERSION)
     add_custom_target(${name}_help ALL DEPENDS ${help_out})
   endif()
 endfunction()

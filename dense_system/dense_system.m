@@ -33,6 +33,8 @@
 %       x = dense_system(Zc, 1, v);   norm(Z*x - v) / norm(v)
 %
 %   See also HYBRID_MATRIX, RCOND, MLDIVIDE.
+%
+%   hybrid-mom @MOM_VERSION@ (MOM_VERSION in the toolkit returns the release number).
 
 %!shared n, Z, Zc, v
 %! n = 40;  rand('seed', 1);  randn('seed', 1);

@@ -40,6 +40,8 @@
 %       V = excite_cells(G, [0; 0; 1])        % (0.25, -0.25, 0.25)
 %
 %   See also EXCITE_PLATES, HYBRID_MATRIX, BASIS.
+%
+%   hybrid-mom @MOM_VERSION@ (MOM_VERSION in the toolkit returns the release number).
 
 %!shared G
 %! G.TetrahedraTotal = 1;  G.EdgesTotal = 3;  G.EdgesTNI = 3;  G.EdgesTN = [1 2 3 0 0 0]';

@@ -33,6 +33,8 @@
 %       V = excite_plates(g, [1 1; 0 0; 0 0])    % 2
 %
 %   See also EXCITE_CELLS, HYBRID_MATRIX, PLATE_PAIRS.
+%
+%   hybrid-mom @MOM_VERSION@ (MOM_VERSION in the toolkit returns the release number).
 
 %!shared g
 %! g.EdgesTotal = 1;  g.TriP = 1;  g.TriM = 2;  g.VerP = 1;  g.VerM = 1;  g.EdgeLength = 2;

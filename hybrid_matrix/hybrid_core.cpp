@@ -78,7 +78,10 @@ SystemMatrix::SystemMatrix(std::size_t n) : n_(n) {
 SystemMatrix assemble(const SystemProblem& problem) {
   SystemMatrix a(problem.order());
   const bool triangles = problem.surface && problem.surface->Tr != 0;
-  if (triangles) fill_surface_block(a.data(), a.order(), *problem.surface, problem.coefficients);
+  if (triangles) {
+    fill_surface_block(a.data(), a.order(), *problem.surface, problem.coefficients,
+                       problem.options);
+  }
   if (problem.volume && problem.volume->Nt != 0) {
     fill_volume_block(a.data(), a.order(), problem.surface_unknowns(), *problem.volume,
                       problem.coefficients);

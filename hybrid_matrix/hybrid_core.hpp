@@ -18,6 +18,7 @@
 #include "coefficients.hpp"
 #include "lapack.hpp"
 #include "records.hpp"
+#include "surface_block.hpp"
 #include "surface_mesh.hpp"
 #include "symmetric_solve.hpp"
 #include "volume_mesh.hpp"
@@ -28,6 +29,7 @@ struct SystemProblem {
   Coefficients coefficients;
   std::optional<SurfaceMesh> surface;  // absent: no metal unknowns
   std::optional<VolumeMesh> volume;    // absent: no dielectric unknowns
+  FillOptions options;                 // the optional options argument; default: all off
 
   std::size_t surface_unknowns() const { return surface ? surface->Ns : 0; }
   std::size_t volume_unknowns() const { return volume ? volume->Nv : 0; }

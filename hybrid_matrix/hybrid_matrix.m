@@ -3,6 +3,7 @@
 %   RCOND = hybrid_matrix(geom, GEOM, const, omega_re, omega_im, 0)
 %   X     = hybrid_matrix(geom, GEOM, const, omega_re, omega_im, M, V)
 %   hybrid_matrix(..., Termination)      (an eighth argument is accepted and ignored)
+%   hybrid_matrix(..., Termination, options)
 %
 %   Fills the complex symmetric impedance matrix of the problem at the complex angular frequency
 %   omega = omega_re + 1i*omega_im and either estimates its condition or solves it. The matrix
@@ -35,6 +36,16 @@
 %            m>=1  the m solutions of Z*X = V for the m columns of V (N rows, real or complex),
 %                  stacked in one (N*m) x 1 complex column;
 %            <0    nothing is returned.
+%   options  [] or a struct of optional fill settings beyond the records (none by default; the
+%          default fill is unchanged to the bit):
+%            FarFactor  pairs of distinct metal triangles that are not in the near table and
+%                       whose centroids satisfy |c_p - c_q|^2 < FarFactor*r_p*r_q (r: the
+%                       largest centroid-to-vertex distance, Inf: all) take the full kernel
+%                       integrated with a rule instead of the one-point centroid estimate,
+%                       which lowers the error floor of fine meshes (default 0: off)
+%            FarPoints  that rule: 0 the record's rule (PointsM, WM; default), 3 the
+%                       three-point rule (barycentric 2/3, 1/6, 1/6), cheaper and as accurate
+%                       for pairs outside the near table
 %
 %   The unknowns are the edges of geom followed by the volume unknowns of GEOM
 %   (N = geom.EdgesTotal + GEOM.EdgesTotal); the solution column follows that order. The
@@ -43,7 +54,7 @@
 %   with an error naming the field ("hybrid_matrix:<mnemonic>": usage, missingField, badSize,
 %   badIndex, badType (also a complex table or scalar), badValue (a NaN or Inf in a table of
 %   values or in V, with its position), badScalar, badCount, badConstants, badFrequency,
-%   badGeometry, missingArgument, outOfMemory).
+%   badGeometry, missingArgument, badRecord, badOption, outOfMemory).
 %
 %   Example (geom from the mesh scripts, V from the surface excitation):
 %       k = struct('epsilon', 8.854e-12, 'mu', 4e-7*pi, 'c', 2.998e8);
@@ -52,8 +63,12 @@
 %       k.Epsilon_r = 4 * k.epsilon * ones(1, GEOM.TetrahedraTotal);
 %       k.tan_delta = 0.02 * ones(1, GEOM.TetrahedraTotal);
 %       X  = hybrid_matrix(geom, GEOM, k, 2*pi*1e9, 0, 1, [V; VD]); % metal and dielectric
+%       I  = hybrid_matrix(geom, [], k, 2*pi*1e9, 0, 1, V, [], ...
+%                          struct('FarFactor', Inf, 'FarPoints', 3));  % accurate far pairs
 %
 %   See also DENSE_SYSTEM.
+%
+%   hybrid-mom @MOM_VERSION@ (MOM_VERSION in the toolkit returns the release number).
 
 %!shared k, g, G, kv
 %! k = struct('epsilon', 8.854e-12, 'mu', 4e-7*pi, 'c', 2.998e8);

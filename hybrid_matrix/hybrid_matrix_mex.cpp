@@ -1,4 +1,4 @@
-// hybrid_matrix(geom, GEOM, const, omega_re, omega_im, flag[, V[, Termination]]): fills the
+// hybrid_matrix(geom, GEOM, const, omega_re, omega_im, flag[, V[, Termination[, options]]]): fills the
 // complex symmetric system matrix of the surface/volume problem at one complex frequency and
 // returns its reciprocal condition estimate (flag 0) or the solutions for the flag columns of V.
 #include <limits>
@@ -40,6 +40,30 @@ void warn_singular(mom::lapack_int info, const char* consequence) {
                     std::to_string(info) + ")" + consequence);
 }
 
+// The optional ninth argument: [] or a struct; its field "FarFactor" (a non-negative scalar,
+// Inf allowed) turns on the far-pair quadrature of the surface block, and "FarPoints" (0: the
+// record's rule, the default; 3: the three-point rule) picks its rule.
+FillOptions read_options(int nrhs, const mxArray* prhs[]) {
+  FillOptions o;
+  if (nrhs < 9 || host::is_empty(prhs[8])) return o;
+  if (host::has_field(prhs[8], "FarFactor")) {
+    o.far_factor = host::field_scalar(prhs[8], "options", "FarFactor");
+    if (!(o.far_factor >= 0.0)) {
+      mom::fail("badOption", "field 'FarFactor' of 'options' must be a non-negative number");
+    }
+  } else {
+    host::field(prhs[8], "options", "FarFactor");  // not a struct, or no known field
+  }
+  if (host::has_field(prhs[8], "FarPoints")) {
+    const double q = host::field_scalar(prhs[8], "options", "FarPoints");
+    if (q != 0.0 && q != 3.0) {
+      mom::fail("badOption", "field 'FarPoints' of 'options' must be 0 (the record's rule) or 3");
+    }
+    o.far_points = static_cast<std::size_t>(q);
+  }
+  return o;
+}
+
 void hybrid_matrix(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   if (nrhs < 6) host::usage(kUsage);
 
@@ -54,8 +78,9 @@ void hybrid_matrix(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   SurfaceRecord surface;
   if (metal) surface = read_surface_record(prhs[0]);
 
-  const SystemProblem problem = prepare(omega_re, omega_im, constants, metal ? &surface : nullptr,
-                                        dielectric ? &volume : nullptr);
+  SystemProblem problem = prepare(omega_re, omega_im, constants, metal ? &surface : nullptr,
+                                  dielectric ? &volume : nullptr);
+  problem.options = read_options(nrhs, prhs);
   const std::size_t n = problem.order();
   host::Matrix v;
   if (flag >= 1) v = right_hand_sides(nrhs, prhs, n, static_cast<std::size_t>(flag));

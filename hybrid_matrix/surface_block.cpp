@@ -291,12 +291,175 @@ void near_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients
   });
 }
 
+// Phase F (FarFactor > 0): for every pair of distinct triangles (p, q), p > q, that is not in the
+// near list and lies within the far factor, the full kernel integrated with the record's rule,
+// S = Σ_a Σ_b w_a·w_b·G(R_ab) and V[3j + i] = Σ_a Σ_b w_a·w_b·(ρ_p,i(a) · ρ_q,j(b))·G(R_ab), minus
+// the centroid estimate phase A added for it. Distinct triangles have distinct interior points,
+// so G needs no guard. Split by columns like phase A; the near list of each row is marked in a
+// per-thread flag array (set and cleared per row).
+void far_phase(cplx* z, std::size_t n, const SurfaceMesh& m, const Coefficients& f,
+               const ElementSpans& spans, const FillOptions& options) {
+  const double far_factor = options.far_factor;
+  // The rule: the record's, or the symmetric three-point rule (barycentric 2/3, 1/6, 1/6,
+  // weights 1/3) built from each centroid c and its slot vectors ρ_s = c − v_s: point
+  // x_s = c − ρ_s/2 and ρ_i(x_s) = ρ_i − ρ_s/2.
+  std::size_t qm = m.QM;
+  const double* pts = m.points;
+  const double* prho = m.point_rho;
+  const double* wts = m.weights;
+  std::vector<double> pts3, prho3;
+  const double w3[3] = {1.0 / 3.0, 1.0 / 3.0, 1.0 / 3.0};
+  if (options.far_points == 3) {
+    qm = 3;
+    pts3 = make_buffer<double>(checked_mul(9, m.Tr, "the far-pair rule"), "the far-pair rule");
+    prho3 = make_buffer<double>(checked_mul(27, m.Tr, "the far-pair rule"), "the far-pair rule");
+    for (std::size_t t = 0; t < m.Tr; ++t) {
+      const double* c = m.centroid + 3 * t;
+      const double* r = m.centroid_rho + 9 * t;
+      for (std::size_t a = 0; a < 3; ++a) {
+        for (std::size_t x = 0; x < 3; ++x) {
+          pts3[9 * t + 3 * a + x] = c[x] - 0.5 * r[3 * a + x];
+          for (std::size_t i = 0; i < 3; ++i) {
+            prho3[27 * t + 3 * (i * 3 + a) + x] = r[3 * i + x] - 0.5 * r[3 * a + x];
+          }
+        }
+      }
+    }
+    pts = pts3.data();
+    prho = prho3.data();
+    wts = w3;
+  }
+  const std::size_t grid = checked_mul(qm, qm, "the far-pair quadrature");
+  // Near partners of each triangle, both directions, compressed (start, list).
+  std::vector<std::size_t> start = make_buffer<std::size_t>(m.Tr + 1, "the far-pair quadrature");
+  for (std::size_t k = 0; k < m.K; ++k) {
+    if (m.near_i[k] == m.near_j[k]) continue;
+    ++start[static_cast<std::size_t>(m.near_i[k]) + 1];
+    ++start[static_cast<std::size_t>(m.near_j[k]) + 1];
+  }
+  for (std::size_t t = 0; t < m.Tr; ++t) start[t + 1] += start[t];
+  std::vector<std::size_t> partner = make_buffer<std::size_t>(start[m.Tr], "the far-pair quadrature");
+  {
+    std::vector<std::size_t> fill(start.begin(), start.end() - 1);
+    for (std::size_t k = 0; k < m.K; ++k) {
+      const std::size_t I = static_cast<std::size_t>(m.near_i[k]);
+      const std::size_t J = static_cast<std::size_t>(m.near_j[k]);
+      if (I == J) continue;
+      partner[fill[I]++] = J;
+      partner[fill[J]++] = I;
+    }
+  }
+  // Radius of each triangle: the largest centroid-to-vertex distance (|ρ| at the centroid).
+  std::vector<double> radius = make_buffer<double>(m.Tr, "the far-pair quadrature");
+  for (std::size_t t = 0; t < m.Tr; ++t) {
+    const double* r = m.centroid_rho + 9 * t;
+    radius[t] = std::sqrt(std::max({dot3(r, r), dot3(r + 3, r + 3), dot3(r + 6, r + 6)}));
+  }
+  on_column_split(spans, m.Tr, [&](const ColumnOwner& owner, int) {
+    std::vector<char> near = make_buffer<char>(m.Tr, "the far-pair quadrature");
+    std::vector<double> amp = make_buffer<double>(grid, "the far-pair quadrature");
+    std::vector<double> arg = make_buffer<double>(grid, "the far-pair quadrature");
+    std::vector<double> sn = make_buffer<double>(grid, "the far-pair quadrature");
+    std::vector<double> cs = make_buffer<double>(grid, "the far-pair quadrature");
+    std::vector<double> w_re = make_buffer<double>(9 * qm, "the far-pair quadrature");
+    std::vector<double> w_im = make_buffer<double>(9 * qm, "the far-pair quadrature");
+    const double* c = m.centroid;
+    PairTable t;
+    PairTable e;
+    cplx table[9];
+    for (std::size_t q = 0; q < m.Tr; ++q) {
+      poll_interrupt();
+      if (!spans.row_reaches(q, owner)) continue;
+      for (std::size_t x = start[q]; x < start[q + 1]; ++x) near[partner[x]] = 1;
+      const double* xq = pts + 3 * qm * q;
+      const double* rq = prho + 9 * qm * q;
+      for (std::size_t p = q + 1; p < m.Tr; ++p) {
+        if (near[p] || !spans.pair_reaches(p, q, owner)) continue;
+        const double dx = c[3 * q] - c[3 * p], dy = c[3 * q + 1] - c[3 * p + 1],
+                     dz = c[3 * q + 2] - c[3 * p + 2];
+        if (!(dx * dx + dy * dy + dz * dz < far_factor * radius[p] * radius[q])) continue;
+        const double* xp = pts + 3 * qm * p;
+        const double* rp = prho + 9 * qm * p;
+        // Kernel values at the QM × QM point pairs (a of p, b of q at a + qm·b).
+        for (std::size_t b = 0; b < qm; ++b) {
+          for (std::size_t a = 0; a < qm; ++a) {
+            const double ux = xp[3 * a] - xq[3 * b], uy = xp[3 * a + 1] - xq[3 * b + 1],
+                         uz = xp[3 * a + 2] - xq[3 * b + 2];
+            const double R = std::sqrt(ux * ux + uy * uy + uz * uz);
+            amp[a + qm * b] = wts[a] * wts[b] * fullKernelAmplitude(R, f.k_im);
+            arg[a + qm * b] = f.k_re * R;
+          }
+        }
+        sinCos(arg.data(), grid, sn.data(), cs.data());
+        // With G_ab the weighted kernel values, W_j(a) = Σ_b G_ab·ρ_q,j(b) first (stored
+        // slot, component, point), then V[3j + i] = Σ_a ρ_p,i(a) · W_j(a): 9·QM² + 9·QM
+        // complex multiply-adds per pair instead of 9·QM² dot products.
+        std::fill(w_re.begin(), w_re.end(), 0.0);
+        std::fill(w_im.begin(), w_im.end(), 0.0);
+        t.s_re = t.s_im = 0.0;
+        for (std::size_t b = 0; b < qm; ++b) {
+          const double* gr = amp.data() + qm * b;  // reused: real part of G_ab below
+          const double* cb = cs.data() + qm * b;
+          const double* sb = sn.data() + qm * b;
+          double* g_re = arg.data() + qm * b;  // the arguments are no longer needed
+          double* g_im = sn.data() + qm * b;
+          for (std::size_t a = 0; a < qm; ++a) {
+            const double F = gr[a];
+            g_re[a] = cb[a] * F;
+            g_im[a] = -sb[a] * F;
+            t.s_re += g_re[a];
+            t.s_im += g_im[a];
+          }
+          for (std::size_t j = 0; j < 3; ++j) {
+            for (std::size_t c3 = 0; c3 < 3; ++c3) {
+              const double r = rq[3 * (j * qm + b) + c3];
+              double* wr = w_re.data() + (3 * j + c3) * qm;
+              double* wi = w_im.data() + (3 * j + c3) * qm;
+              for (std::size_t a = 0; a < qm; ++a) {
+                wr[a] += g_re[a] * r;
+                wi[a] += g_im[a] * r;
+              }
+            }
+          }
+        }
+        for (std::size_t j = 0; j < 3; ++j) {
+          for (std::size_t i = 0; i < 3; ++i) {
+            double v_re = 0.0, v_im = 0.0;
+            for (std::size_t c3 = 0; c3 < 3; ++c3) {
+              const double* wr = w_re.data() + (3 * j + c3) * qm;
+              const double* wi = w_im.data() + (3 * j + c3) * qm;
+              for (std::size_t a = 0; a < qm; ++a) {
+                const double r = rp[3 * (i * qm + a) + c3];
+                v_re += r * wr[a];
+                v_im += r * wi[a];
+              }
+            }
+            t.v_re[3 * j + i] = v_re;
+            t.v_im[3 * j + i] = v_im;
+          }
+        }
+        centroid_estimate(m, p, q, f, e);
+        t.s_re -= e.s_re;
+        t.s_im -= e.s_im;
+        for (int v = 0; v < 9; ++v) {
+          t.v_re[v] -= e.v_re[v];
+          t.v_im[v] -= e.v_im[v];
+        }
+        pair_values(t, f, table);
+        scatter(z, n, m, p, q, table, owner);
+      }
+      for (std::size_t x = start[q]; x < start[q + 1]; ++x) near[partner[x]] = 0;
+    }
+  });
+}
+
 }  // namespace
 
 // Every term of the pair tables enters the matrix times jω·l_m·l_n: jω is folded into the two
 // potential coefficients, the edge lengths into the sign of each term. (Scaling the finished
 // block instead takes a pass of its own over half the matrix.)
-void fill_surface_block(cplx* z, std::size_t n, const SurfaceMesh& mesh, const Coefficients& f) {
+void fill_surface_block(cplx* z, std::size_t n, const SurfaceMesh& mesh, const Coefficients& f,
+                        const FillOptions& options) {
   const ElementSpans spans = edge_spans(mesh);
   const cplx j_omega(-f.omega_im, f.omega_re);
   Coefficients scaled = f;
@@ -304,6 +467,7 @@ void fill_surface_block(cplx* z, std::size_t n, const SurfaceMesh& mesh, const C
   scaled.C_phis = mul(j_omega, f.C_phis);
   centroid_phase(z, n, mesh, scaled, spans);
   near_phase(z, n, mesh, scaled, spans);
+  if (options.far_factor > 0.0) far_phase(z, n, mesh, scaled, spans, options);
 }
 
 }  // namespace mom::hybrid

@@ -12,5 +12,8 @@ studies=""
 for s in "$@"; do studies="$studies '$s'"; done
 select=""
 [ -n "$studies" ] && select="studies = {$studies};"
+# (Octave 7.3 prints a spurious "ignoring const execution_exception" line at the exit of any
+# process that loaded a MEX file; it is dropped here.)
 octave-cli --no-gui --norc --quiet --no-window-system \
-  --eval "$select run('examples/scattering_studies.m');"
+  --eval "$select run('examples/scattering_studies.m');" \
+  2> >(grep -v "ignoring const execution_exception& while preparing to exit" >&2)

@@ -5,7 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # build and host: compilers, CMake, Octave and its MEX headers, LAPACK/BLAS, GoogleTest and
-# Google Benchmark, gmsh for meshes, the font Octave's headless renderer loads for plots;
+# Google Benchmark, gmsh for meshes; plots without a display: gnuplot (octave-cli's only
+# graphics toolkit then, writing the PNG itself) and the font Octave's text renderer loads
+# (FreeSans, merely recommended by octave-common, so --no-install-recommends skipped it);
 # distributed solve: OpenMPI, ScaLAPACK, MAT-file reader; compressed solve: the
 # hierarchical-matrix library; independent readers of exported files in tests: meshio, VTK.
 packages=(build-essential cmake octave liboctave-dev libopenblas-dev liblapack-dev

@@ -28,6 +28,8 @@
 %       S = cell_pairs(P, T, [1; 1; 1; 1] / 4, 1, 4);
 %
 %   See also CELL_PLATE_PAIRS, SEAM_PAIRS, HYBRID_MATRIX.
+%
+%   hybrid-mom @MOM_VERSION@ (MOM_VERSION in the toolkit returns the release number).
 
 %!shared P, T
 %! P = [0 1 0 0 1 0; 0 0 1 0 0 1; 0 0 0 1 1 1];  T = [1 2 3 4; 2 3 4 5]';

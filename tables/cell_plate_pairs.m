@@ -32,6 +32,8 @@
 %       S = cell_plate_pairs(PT, PT, [1; 2; 3], T, [1; 1; 1] / 3, 1, 4);
 %
 %   See also CELL_PAIRS, PLATE_PAIRS, HYBRID_MATRIX.
+%
+%   hybrid-mom @MOM_VERSION@ (MOM_VERSION in the toolkit returns the release number).
 
 %!shared PT, T
 %! PT = [0 1 0 0; 0 0 1 0; 0 0 0 1];  T = [1; 2; 3; 4];

@@ -35,6 +35,8 @@
 %       S = plate_pairs(P, t, [1; 1; 1] / 3, 1, 4);
 %
 %   See also SEAM_PAIRS, HYBRID_MATRIX.
+%
+%   hybrid-mom @MOM_VERSION@ (MOM_VERSION in the toolkit returns the release number).
 
 %!shared P, t, c7, w7
 %! P = [0 1 1 0; 0 0 1 1; 0 0 0 0];  t = [1 2 3 0; 1 3 4 0]';

@@ -25,6 +25,8 @@
 %       S = seam_pairs(P, F, [1; 1; 1] / 3, 1, 4);
 %
 %   See also PLATE_PAIRS, HYBRID_MATRIX.
+%
+%   hybrid-mom @MOM_VERSION@ (MOM_VERSION in the toolkit returns the release number).
 
 %!shared P, F
 %! P = [0 1 0 0; 0 0 1 0; 0 0 0 1];  F = [1 2 3; 1 2 4; 2 3 4]';

@@ -42,6 +42,32 @@ assert(isequal(hybrid_matrix(g, [], k, w, 0, 1, [v; 7; 8]), x), 'only the first 
 g0 = g;  g0.ttIS = zeros(1, 0);  g0.ttJS = zeros(1, 0);  g0.ttSS = zeros(1, 0);  g0.ttRS = zeros(9, 0);
 expect_close(hybrid_matrix(g0, [], k, w, 0, 1, v), surface_reference(g0, k, w) \ v, 1e-10, 'no near pairs');
 
+% The options argument: absent, [] and FarFactor 0 give the default fill to the bit; with a
+% finite factor the unlisted pairs within it, with Inf all unlisted pairs, take the full
+% kernel integrated with the record's rule (against the reference assembly).
+assert(isequal(hybrid_matrix(g, [], k, w, 0, 1, v, [], []), x), 'empty options');
+assert(isequal(hybrid_matrix(g, [], k, w, 0, 1, v, [], struct('FarFactor', 0)), x), 'FarFactor 0');
+wc = 2 * pi * 6e8 + 1i * 2 * pi * 3e7;
+for F = [40, Inf]
+  for gg = {g, g0}
+    xf = hybrid_matrix(gg{1}, [], k, real(wc), imag(wc), 1, v, [], struct('FarFactor', F));
+    ref = surface_reference(gg{1}, k, wc, F) \ v;
+    expect_close(xf, ref, 1e-10, sprintf('FarFactor %g', F));
+    x3 = hybrid_matrix(gg{1}, [], k, real(wc), imag(wc), 1, v, [], ...
+                       struct('FarFactor', F, 'FarPoints', 3));
+    expect_close(x3, surface_reference(gg{1}, k, wc, F, 3) \ v, 1e-10, ...
+                 sprintf('FarFactor %g, three points', F));
+    assert(norm(xf - surface_reference(gg{1}, k, wc) \ v) > 1e-4 * norm(ref), 'the option acts');
+  end
+end
+expect_error(@() hybrid_matrix(g, [], k, w, 0, 1, v, [], struct('FarFactor', -1)), ...
+             'hybrid_matrix:badOption');
+expect_error(@() hybrid_matrix(g, [], k, w, 0, 1, v, [], struct('FarFactor', 1, 'FarPoints', 4)), ...
+             'hybrid_matrix:badOption');
+expect_error(@() hybrid_matrix(g, [], k, w, 0, 1, v, [], struct('Far', 1)), ...
+             'hybrid_matrix:missingField');
+expect_error(@() hybrid_matrix(g, [], k, w, 0, 1, v, [], 3), 'hybrid_matrix:badRecord');
+
 % A near table given as columns is read in full, as the rows would be.
 gc = g;  gc.ttIS = g.ttIS.';  gc.ttJS = g.ttJS.';  gc.ttSS = g.ttSS.';
 assert(isequal(hybrid_matrix(gc, [], k, w, 0, 1, v), x));

@@ -68,8 +68,12 @@ assert(~ok && ~info.closed && info.boundary_edges == 3, info.message);
 % A fin on an edge: non-manifold.
 [ok, info] = check_surface([P, [2; 2; 0]], [t, [1; 3; 7]]);
 assert(~ok && info.nonmanifold_edges == 1);
-expect_error(@() surface_record([P, [2; 2; 0]], [t, [1; 3; 7]], 3, 0), ...
-             'surface_record:nonmanifold');
+% In the record the fin's edge is a junction of three triangles: two functions, both from
+% its lowest-numbered triangle (1, to 5 and to the fin 9); the other eleven edges keep one.
+g = surface_record([P, [2; 2; 0]], [t, [1; 3; 7]], 3, 0);
+r = rwg_functions([t, [1; 3; 7]]);
+assert(g.EdgesTotal == 13 && sum(r.junction) == 2 && isequal(r.vertices(:, r.junction), [1 1; 3 3]));
+assert(isequal(g.TriP(r.junction), [1 1]) && isequal(g.TriM(r.junction), [5 9]));
 % A degenerate (zero-area) triangle is reported.
 [ok, info] = check_surface([P, [0.5; 0.5; 0]], [t, [1 3 7; 3 1 7]']);
 assert(~ok && info.degenerate == 2);

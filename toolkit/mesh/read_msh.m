@@ -15,7 +15,16 @@
 %                physical and elementary entity tags (physical 0 when the element or its
 %                entity has none; with several physical groups, the first)
 %     tet        4 x Ntet tetrahedra, tet_phys / tet_geo likewise
-%     lines      2 x Nl line elements, points 1 x Np point elements (their tags are not kept)
+%     lines      2 x Nl line elements, line_phys / line_geo 1 x Nl their tags (as for tri)
+%     points     1 x Np point elements (their tags are not kept)
+%     groups     struct array of the physical groups, one element per group: dim (0..3),
+%                tag (its number), name ('' when the file names none) and entities (the
+%                elementary entity tags it holds; an entity may belong to several groups)
+%
+%   Select the elements of a group by their elementary entity, e.g. the triangles of
+%   group g: msh.tri(:, ismember(msh.tri_geo, g.entities)) (format 2.2 repeats an element
+%   once per group it belongs to; remove repeats with unique on the sorted columns). A 2.2
+%   element with a physical tag but no elementary one gets the entity -physical.
 %
 %   Example:  msh = read_msh('sphere.msh');  t = msh.tri;  P = msh.P;
 %
@@ -34,8 +43,9 @@ function msh = read_msh(filename)
   head = sscanf(section(text, 'MeshFormat', filename), '%f', 3);
   if numel(head) == 3 && head(2) == 0 && head(1) >= 2 && head(1) < 3
     [msh.node_tags, msh.P, el] = read_v2(text, filename);
+    membership = v2_membership(el);
   elseif numel(head) == 3 && head(2) == 0 && abs(head(1) - 4.1) < 1e-9
-    [msh.node_tags, msh.P, el] = read_v41(text, filename);
+    [msh.node_tags, msh.P, el, membership] = read_v41(text, filename);
   else
     error('read_msh:format', ['read_msh: "%s" is not an ASCII gmsh file of format 2.2 or ' ...
           '4.1; convert it with "gmsh FILE -0 -format msh22 -o NEW.msh"'], filename);
@@ -45,8 +55,57 @@ function msh = read_msh(filename)
   lookup(msh.node_tags) = 1:numel(msh.node_tags);
   [msh.tri, msh.tri_phys, msh.tri_geo] = gather(el, 2, 3, lookup, filename);
   [msh.tet, msh.tet_phys, msh.tet_geo] = gather(el, 4, 4, lookup, filename);
-  msh.lines = gather(el, 1, 2, lookup, filename);
+  [msh.lines, msh.line_phys, msh.line_geo] = gather(el, 1, 2, lookup, filename);
   msh.points = gather(el, 15, 1, lookup, filename);
+  msh.groups = physical_groups(text, membership, filename);
+end
+
+% Dimension of each gmsh element type 1..31 (0 points, 1 lines, 2 surfaces, 3 volumes).
+function d = type_dim(type)
+  dims = [1 2 2 3 3 3 3 1 2 2 3 3 3 3 0 2 3 3 3 2 2 2 2 2 2 1 1 1 3 3 3];
+  d = dims(type);
+end
+
+% Format 2.2 carries group membership on the elements: rows [dim, physical, entity] of
+% every distinct pair an element names (physical tag 0 is no group).
+function rows = v2_membership(el)
+  keep = el.type > 0 & el.phys > 0;
+  rows = zeros(0, 3);
+  if any(keep)
+    rows = unique([type_dim(el.type(keep))', el.phys(keep)', el.geo(keep)'], 'rows');
+  end
+end
+
+% The physical groups: those the membership rows [dim, physical, entity] name, with the
+% names of the $PhysicalNames section ("dim tag \"name\"" lines), which may also list groups
+% that hold no entity.
+function groups = physical_groups(text, rows, filename)
+  names = zeros(0, 2);
+  labels = {};
+  if ~isempty(strfind(text, '$PhysicalNames'))
+    body = section(text, 'PhysicalNames', filename);
+    lines = strsplit(strtrim(body), char(10));
+    for i = 2:numel(lines)
+      tok = regexp(lines{i}, '^\s*(\d+)\s+(\d+)\s+"(.*)"', 'tokens', 'once');
+      if numel(tok) == 3
+        names(end + 1, :) = [str2double(tok{1}), str2double(tok{2})];
+        labels{end + 1} = tok{3};
+      end
+    end
+  end
+  keys = unique([rows(:, 1:2); names], 'rows');
+  groups = struct('dim', {}, 'tag', {}, 'name', {}, 'entities', {});
+  for i = 1:size(keys, 1)
+    g.dim = keys(i, 1);
+    g.tag = keys(i, 2);
+    hit = find(names(:, 1) == g.dim & names(:, 2) == g.tag, 1);
+    g.name = '';
+    if ~isempty(hit)
+      g.name = labels{hit};
+    end
+    g.entities = reshape(rows(rows(:, 1) == g.dim & rows(:, 2) == g.tag, 3), 1, []);
+    groups(end + 1) = g;
+  end
 end
 
 % Nodes of each gmsh element type (first- and higher-order types up to 31), so that elements
@@ -101,12 +160,18 @@ function [tags, P, el] = read_v2(text, filename)
   if p - 1 ~= numel(v)
     error('read_msh:elements', 'read_msh: "%s": the $Elements section is truncated', filename);
   end
+  % An element with a physical tag but no elementary one gets the pseudo-entity -physical,
+  % so that selecting a group by its entities still finds exactly its elements.
+  lone = el.geo == 0 & el.phys > 0;
+  el.geo(lone) = -el.phys(lone);
 end
 
 % Format 4.1: nodes and elements in entity blocks; physical tags belong to the entities.
-function [tags, P, el] = read_v41(text, filename)
-  % Physical tag (first one, 0 if none) of every entity, per dimension.
+function [tags, P, el, membership] = read_v41(text, filename)
+  % Physical tag (first one, 0 if none) of every entity, per dimension; membership rows
+  % [dim, physical, entity] for every group of every entity.
   phys_of = {zeros(0, 2), zeros(0, 2), zeros(0, 2), zeros(0, 2)};
+  membership = zeros(0, 3);
   if ~isempty(strfind(text, '$Entities'))
     v = sscanf(section(text, 'Entities', filename), '%f');
     count = v(1:4);
@@ -123,6 +188,8 @@ function [tags, P, el] = read_v41(text, filename)
         first = 0;
         if nphys > 0
           first = v(p + 1);
+          membership = [membership; repmat([dim, 0, tag], nphys, 1)];
+          membership(end - nphys + 1:end, 2) = abs(v(p + 1:p + nphys));
         end
         phys_of{dim + 1}(end + 1, :) = [tag, first];
         p = p + 1 + nphys;

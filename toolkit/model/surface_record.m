@@ -17,9 +17,11 @@
 %                left empty (no singular corrections; plate_pairs is then not needed).
 %
 %   One RWG function is attached to every edge shared by exactly two triangles; edges on a
-%   boundary carry none, so open surfaces are accepted. Edges are numbered in ascending order
-%   of their vertex pair. The plus triangle of an edge is the lower-numbered of its two
-%   triangles; VerP/VerM are the slots (1..3) of the vertices opposite the edge. The rho
+%   boundary carry none, so open surfaces are accepted. An edge shared by c > 2 triangles (a
+%   junction, e.g. a strip standing on a plate) carries c - 1 functions from its lowest-
+%   numbered triangle to each of the others (rwg_functions). Functions are numbered in
+%   ascending order of their edge's vertex pair. The plus triangle of a function is the
+%   lower-numbered of its two triangles; VerP/VerM are the slots (1..3) of the vertices opposite the edge. The rho
 %   vectors run from the slot vertex to the point in both triangles (the consumers add the
 %   plus-triangle term and subtract the minus-triangle term).
 %
@@ -63,20 +65,15 @@ function [geom, seconds] = surface_record(P, t, npoints, near_factor)
   qm = numel(weights);
   clock0 = tic();
 
-  e = surface_edges(tv);
-  if any(e.count > 2)
-    error('surface_record:nonmanifold', ...
-          'surface_record: %d edges are shared by three or more triangles', sum(e.count > 2));
-  end
-  rwg = find(e.count == 2);
-  ns = numel(rwg);
+  r = rwg_functions(tv);
+  ns = numel(r.edge);
   geom.TrianglesTotal = nt;
   geom.EdgesTotal = ns;
-  geom.TriP = e.tri(1, rwg);
-  geom.TriM = e.tri(2, rwg);
-  geom.VerP = e.slot(1, rwg);
-  geom.VerM = e.slot(2, rwg);
-  d = P(:, e.vertices(1, rwg)) - P(:, e.vertices(2, rwg));
+  geom.TriP = r.tri(1, :);
+  geom.TriM = r.tri(2, :);
+  geom.VerP = r.slot(1, :);
+  geom.VerM = r.slot(2, :);
+  d = P(:, r.vertices(1, :)) - P(:, r.vertices(2, :));
   geom.EdgeLength = sqrt(sum(d .^ 2, 1));
 
   % Per-triangle geometry; vertex k of triangle i is V(:, i, k).

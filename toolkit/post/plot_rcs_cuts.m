@@ -8,8 +8,10 @@
 %   area       the area the RCS is plotted in dB of (for example pi a^2).
 %
 %   The CSV has the angle in degrees and, per result, the computed E- and H-plane RCS and
-%   Mie's. ok is false (with a message printed) when no plot could be drawn: without a
-%   display Octave plots through gnuplot (Debian package gnuplot-nox).
+%   Mie's. The plot is 900 pixels wide and 300 per panel plus 100 high. ok is false (with a
+%   message printed) when no plot could be drawn: without a display Octave plots through
+%   gnuplot (Debian package gnuplot-nox), and its own text renderer needs the font of Debian
+%   package fonts-freefont-otf.
 %
 %   See also RCS_CUTS, MIE_SPHERE.
 function ok = plot_rcs_cuts(plot_file, results, titles, area)
@@ -37,6 +39,7 @@ function ok = plot_rcs_cuts(plot_file, results, titles, area)
 
   if exist('OCTAVE_VERSION', 'builtin')
     warning('off', 'Octave:gnuplot-graphics');
+    warning('off', 'print:nogs');   % print_png takes the route that needs no Ghostscript
   end
   db = @(s) 10 * log10(s / area);
   every = 1:5:numel(deg);
@@ -59,7 +62,7 @@ function ok = plot_rcs_cuts(plot_file, results, titles, area)
              'location', 'eastoutside');
     end
     xlabel('scattering angle from forward direction [deg]');
-    print(fig, '-dpng', '-r100', plot_file);
+    print_png(fig, plot_file, 900, 300 * numel(results) + 100);
     close(fig);
     if ~exist(plot_file, 'file')
       error('the graphics toolkit wrote no file');
@@ -68,6 +71,6 @@ function ok = plot_rcs_cuts(plot_file, results, titles, area)
   catch err
     ok = false;
     fprintf(['no plot written (%s); without a display Octave plots through gnuplot ' ...
-             '(Debian package gnuplot-nox)\n'], err.message);
+             '(Debian packages gnuplot-nox and fonts-freefont-otf)\n'], err.message);
   end
 end

@@ -1,10 +1,11 @@
-% MIE_SPHERE  Mie series of a sphere: PEC, (lossy) dielectric, or coated (two layers).
+% MIE_SPHERE  Mie series of a sphere: PEC, (lossy) dielectric, coated or layered.
 %   mie = mie_sphere(k, radius, eps_r)
 %   mie = mie_sphere(k, radius, eps_r, tan_delta)
 %   mie = mie_sphere(k, radius, eps_r, tan_delta, theta)
 %
 %   k          background wavenumber (real).
-%   radius     sphere radius, or [core_radius, outer_radius] for a coated sphere.
+%   radius     sphere radius, or [core_radius, outer_radius] for a coated sphere, or the
+%              ascending outer radii of any number of concentric layers (core first).
 %   eps_r      relative permittivity of each layer, core first; Inf makes the layer a perfect
 %              conductor (only the core may be one). A PEC sphere: mie_sphere(k, a, Inf).
 %   tan_delta  loss tangent of each layer (default 0); the complex permittivity of a layer
@@ -21,12 +22,15 @@
 %                    sca = 2 pi/k^2 sum (2n+1) (|a_n|^2 + |b_n|^2), abs = ext - sca
 %     back           monostatic (backscattering) radar cross-section
 %     theta, E, H    bistatic RCS 4 pi |S2|^2 / k^2 (E-plane) and 4 pi |S1|^2 / k^2 (H-plane)
+%     abs_layer      absorption cross-section of each layer, core first (mie_layered: net
+%                    inward power flux through each interface); sums to abs
 %     a, b           the series coefficients (electric and magnetic multipoles, n = 1..nmax)
 %     S1, S2         amplitude functions at theta
 %   The series is evaluated in the exp(-i omega t) convention (refractive index
 %   m = sqrt(eps_r (1 + i tan_delta))); the cross-sections and RCS do not depend on the
 %   convention. It is truncated after nmax = x + 4 x^(1/3) + 2 terms (x = k * outer radius)
-%   and meant for spheres up to a few tens of wavelengths.
+%   and meant for spheres up to a few tens of wavelengths. One layer and two layers use the
+%   closed forms below; three or more layers the transfer of mie_layered.
 %
 %   Example:  mie = mie_sphere(1, 1, Inf, 0, linspace(0, pi, 181));  % PEC sphere, ka = 1
 %
@@ -45,9 +49,9 @@ function mie = mie_sphere(k, radius, eps_r, tan_delta, theta)
   if ~isscalar(k) || ~isreal(k) || ~(k > 0)
     error('mie_sphere:k', 'mie_sphere: k must be a positive real wavenumber');
   end
-  if nl < 1 || nl > 2 || any(~(radius > 0)) || (nl == 2 && radius(2) <= radius(1))
+  if nl < 1 || any(~(radius(:) > 0)) || any(diff(radius(:)) <= 0)
     error('mie_sphere:radius', ...
-          'mie_sphere: radius must be one value or [core, outer] with core < outer');
+          'mie_sphere: radius must be one value or ascending layer radii (core first)');
   end
   if numel(eps_r) ~= nl || numel(tan_delta) ~= nl
     error('mie_sphere:layers', 'mie_sphere: give one eps_r and one tan_delta per layer');
@@ -56,7 +60,7 @@ function mie = mie_sphere(k, radius, eps_r, tan_delta, theta)
     error('mie_sphere:material', ...
           'mie_sphere: eps_r must be positive (or Inf) and tan_delta non-negative');
   end
-  if nl == 2 && isinf(eps_r(2))
+  if nl > 1 && any(isinf(eps_r(2:end)))
     error('mie_sphere:material', 'mie_sphere: only the core may be a perfect conductor');
   end
   m = sqrt(eps_r(:) .* (1 + 1i * tan_delta(:)));
@@ -67,7 +71,11 @@ function mie = mie_sphere(k, radius, eps_r, tan_delta, theta)
   xi = px - 1i * cx;
   dxi = dpx - 1i * dcx;
 
-  if nl == 1 && isinf(eps_r)
+  [a_layered, b_layered, abs_layer] = mie_layered(k, radius, eps_r, tan_delta, nmax);
+  if nl > 2
+    a = a_layered;
+    b = b_layered;
+  elseif nl == 1 && isinf(eps_r)
     a = dpx ./ dxi;
     b = px ./ xi;
   elseif nl == 1
@@ -104,6 +112,7 @@ function mie = mie_sphere(k, radius, eps_r, tan_delta, theta)
   mie.sca = 2 * pi / k ^ 2 * sum(c .* (abs(a) .^ 2 + abs(b) .^ 2));
   mie.abs = mie.ext - mie.sca;
   mie.back = pi / k ^ 2 * abs(sum(c .* (-1) .^ n .* (a - b))) ^ 2;
+  mie.abs_layer = abs_layer;
   mie.a = a;
   mie.b = b;
 

@@ -32,6 +32,8 @@
 %     verbose      print each stage as it starts (default false)
 %     time_fill    also time the fill alone (default true)
 %     mesh         {P, T, layer} to use instead of meshing (layer: 1 core, 2 coating)
+%     ranks        0 (default): solve with hybrid_matrix in this process; P > 0: with
+%                  hybrid_matrix_mpi on P MPI ranks (same solution to rounding)
 %
 %   result fields:
 %     unknowns, volume_unknowns, surface_unknowns, tetrahedra, triangles, faces (nontrivial)
@@ -58,7 +60,7 @@ function result = dielectric_study(varargin)
   opt = struct('radius', 1, 'core', 0, 'ka', 0.8, 'eps_r', 4, 'tan_delta', 0, ...
                'unknowns', 1000, 'tet_points', 4, 'face_points', 6, 'near_factor', 9, ...
                'units', 'normalized', 'ntheta', 181, 'verbose', false, 'mesh', [], ...
-               'time_fill', true);
+               'time_fill', true, 'ranks', 0);
   opt = study_options('dielectric_study', opt, varargin, ...
                       {'basis', 'cell_pairs', 'seam_pairs', 'cell_plate_pairs', 'plate_pairs', ...
                        'hybrid_matrix', 'excite_cells', 'excite_plates'});

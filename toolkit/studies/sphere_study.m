@@ -5,7 +5,8 @@
 %
 %   Meshes the sphere with gmsh, builds the surface record (with plate_pairs' near tables),
 %   samples an x-polarised plane wave travelling along +z at the triangle centroids
-%   (excite_plates), fills and solves the system with hybrid_matrix, and evaluates the
+%   (excite_plates; with accuracy 'high' the testing integrals are integrated with the
+%   triangle rule instead), fills and solves the system with hybrid_matrix, and evaluates the
 %   E- and H-plane RCS cuts and the extinction cross-section, which it compares with the
 %   Mie series of the sphere and of the sphere of equal volume (the faceted mesh encloses
 %   less volume than the true sphere; comparing with the equal-volume sphere removes most of
@@ -15,14 +16,21 @@
 %     radius       sphere radius (default 1)
 %     ka           electrical size k * radius (default 1)
 %     unknowns     target number of RWG unknowns (default 1000)
+%     accuracy     'fast', 'standard' (default), 'high' or a target relative error: picks
+%                  the triangle rule, the near-pair factor and the excitation integration
+%                  (accuracy_settings); npoints and near_factor, when given, override it
 %     npoints      triangle rule for the near quadrature and the tables (default 6)
 %     near_factor  plate_pairs' near-pair factor (default 9)
+%     rhs          'centroid' (excite_plates at the centroids) or 'quadrature'
+%                  (excite_plates_quadrature with the record's rule); default from accuracy
 %     units        'normalized' (default) or 'si'; the RCS does not depend on it
 %     ntheta       angles per cut, 0..180 degrees (default 181)
 %     verbose      print each stage as it starts (default false)
 %     time_fill    also time the fill alone, with a fill-only hybrid_matrix call (negative
 %                  flag), to split the module time into fill and solve (default true)
 %     mesh         {P, t} to use instead of meshing with gmsh
+%     ranks        0 (default): solve with hybrid_matrix in this process; P > 0: with
+%                  hybrid_matrix_mpi on P MPI ranks (same solution to rounding)
 %
 %   result fields:
 %     unknowns, triangles      problem size
@@ -33,6 +41,7 @@
 %                              not timed), solve (fill_solve - fill), far_field
 %     k, omega, const          wavenumber, angular frequency, constants record
 %     geom, I                  surface record and RWG currents (A), I = j omega x
+%     accuracy                 the settings used (accuracy_settings, with the overrides)
 %     ext                      extinction cross-section (forward-scattering theorem)
 %     cuts                     RCS cuts (rcs_cuts): theta, E, H
 %     mie, mie_eqvol           Mie series of the sphere and of the equal-volume sphere
@@ -45,11 +54,19 @@
 %
 %   See also SPHERE_SURFACE_MESH, SURFACE_RECORD, HYBRID_MATRIX, EXCITE_PLATES, MIE_SPHERE.
 function result = sphere_study(varargin)
-  opt = struct('radius', 1, 'ka', 1, 'unknowns', 1000, 'npoints', 6, 'near_factor', 9, ...
-               'units', 'normalized', 'ntheta', 181, 'verbose', false, 'mesh', [], ...
-               'time_fill', true);
+  opt = struct('radius', 1, 'ka', 1, 'unknowns', 1000, 'accuracy', 'standard', 'npoints', [], ...
+               'near_factor', [], 'rhs', [], 'units', 'normalized', 'ntheta', 181, ...
+               'verbose', false, 'mesh', [], 'time_fill', true, 'far_factor', [], 'ranks', 0);
   opt = study_options('sphere_study', opt, varargin, ...
                       {'plate_pairs', 'hybrid_matrix', 'excite_plates'});
+  acc = accuracy_settings(opt.accuracy);
+  acc = override(acc, 'face_points', opt.npoints);
+  acc = override(acc, 'plate_near', opt.near_factor);
+  acc = override(acc, 'rhs', opt.rhs);
+  if ~isempty(opt.far_factor)
+    acc.hybrid_options = struct('FarFactor', opt.far_factor);
+  end
+  opt.hybrid_options = acc.hybrid_options;
 
   a = opt.radius;
   k = opt.ka / a;
@@ -74,12 +91,16 @@ function result = sphere_study(varargin)
   seconds.mesh = toc(clock0);
 
   study_say(opt, 'surface record and near tables (%d triangles)', size(t, 2));
-  [geom, s] = surface_record(P, t, opt.npoints, opt.near_factor);
+  [geom, s] = surface_record(P, t, acc.face_points, acc.plate_near);
   seconds.record = s.record;
   seconds.tables = s.tables;
 
   clock0 = tic();
-  V = excite_plates(geom, plane_wave(geom.PointsFC, k, khat, E0));
+  if strcmp(acc.rhs, 'quadrature')
+    V = excite_plates_quadrature(geom, plane_wave(geom.PointsM, k, khat, E0));
+  else
+    V = excite_plates(geom, plane_wave(geom.PointsFC, k, khat, E0));
+  end
   seconds.excitation = toc(clock0);
 
   [x, seconds] = study_solve(opt, seconds, geom.EdgesTotal, geom, [], const, omega, V);
@@ -106,6 +127,7 @@ function result = sphere_study(varargin)
   result.const = const;
   result.geom = geom;
   result.I = I;
+  result.accuracy = acc;
   result.ext = ext;
   result.cuts = cuts;
   result.mie = mie;
@@ -117,4 +139,10 @@ function result = sphere_study(varargin)
   result.err_H = rcs_error(cuts.H, mie.H);
   result.err_E_eqvol = rcs_error(cuts.E, mie_eq.E);
   result.err_H_eqvol = rcs_error(cuts.H, mie_eq.H);
+end
+
+function acc = override(acc, name, value)
+  if ~isempty(value)
+    acc.(name) = value;
+  end
 end
