@@ -57,12 +57,6 @@ void require_finite(const Matrix& m, const std::string& what) {
     mom::require_finite_rows(m.im, m.rows, m.rows, m.cols, what + " (imaginary part)");
 }
 
-Matrix finite_matrix(const mxArray* a, const std::string& what) {
-  const Matrix m = real_matrix(a, what);
-  require_finite(m, what);
-  return m;
-}
-
 double scalar(const mxArray* a, const std::string& what) {
   if (a == nullptr) mom::fail("missingArgument", what + " is missing");
   if (mxIsEmpty(a)) mom::fail("badScalar", what + " must be a scalar, not empty");
@@ -115,11 +109,6 @@ Matrix field_matrix(const mxArray* record, const char* record_name, const char* 
 
 Matrix field_real(const mxArray* record, const char* record_name, const char* field_name) {
   return real_matrix(field(record, record_name, field_name), field_label(record_name, field_name));
-}
-
-Matrix field_finite(const mxArray* record, const char* record_name, const char* field_name) {
-  return finite_matrix(field(record, record_name, field_name),
-                       field_label(record_name, field_name));
 }
 
 double field_scalar(const mxArray* record, const char* record_name, const char* field_name) {

@@ -76,9 +76,6 @@ Matrix real_matrix(const mxArray* a, const std::string& what);
 // ("badValue") naming `what` and the first such position (1-based, column-major).
 void require_finite(const Matrix& m, const std::string& what);
 
-// real_matrix() whose values are all finite: a table or constant that enters a result.
-Matrix finite_matrix(const mxArray* a, const std::string& what);
-
 // The first element as a double. An empty, non-numeric or complex array ends the call.
 double scalar(const mxArray* a, const std::string& what);
 
@@ -94,9 +91,8 @@ const mxArray* field(const mxArray* record, const char* record_name, const char*
 bool has_field(const mxArray* record, const char* field_name);
 
 Matrix field_matrix(const mxArray* record, const char* record_name, const char* field_name);
-// The field through real_matrix() and finite_matrix().
+// The field through real_matrix().
 Matrix field_real(const mxArray* record, const char* record_name, const char* field_name);
-Matrix field_finite(const mxArray* record, const char* record_name, const char* field_name);
 double field_scalar(const mxArray* record, const char* record_name, const char* field_name);
 // A count field (e.g. "TrianglesTotal"): truncated toward zero, must be ≥ 0.
 std::size_t field_count(const mxArray* record, const char* record_name, const char* field_name);
