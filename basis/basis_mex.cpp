@@ -15,7 +15,7 @@ constexpr const char* kUsage =
 // columns whatever its shape; any other row count would misplace every number.
 host::Matrix table(const mxArray* a, const char* name, std::size_t rows, const char* item) {
   const std::string what = std::string("argument '") + name + "'";
-  const host::Matrix m = host::matrix(a, what);
+  const host::Matrix m = host::real_matrix(a, what);
   if (!m.empty() && m.rows != rows) {
     mom::fail("badSize", what + " must have " + std::to_string(rows) + " rows (one " + item +
                              " per column), not " + std::to_string(m.rows));
@@ -25,8 +25,12 @@ host::Matrix table(const mxArray* a, const char* name, std::size_t rows, const c
 
 // Copies a working table into a new host matrix and releases the table, so that the working
 // tables and the host's copies never all exist at once.
-host::Array real_field(std::vector<double>& values, std::size_t rows, std::size_t cols) {
-  host::RealResult r = host::make_real(rows, cols);
+// `sized_by` names the argument whose column count gives `cols`, for an out-of-memory message.
+host::Array real_field(std::vector<double>& values, std::size_t rows, std::size_t cols,
+                       const char* field, const char* sized_by) {
+  host::RealResult r = host::make_real(
+      rows, cols,
+      std::string("field '") + field + "' of the basis record (one column per " + sized_by + ")");
   std::copy(values.begin(), values.end(), r.re);
   std::vector<double>().swap(values);
   return std::move(r.array);
@@ -49,8 +53,8 @@ void basis(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   const mxArray* record = prhs[5];
   mom::basis::Materials materials;
   materials.epsilon = host::field_scalar(record, "const", "epsilon");
-  const host::Matrix eps_r = host::field_matrix(record, "const", "Epsilon_r");
-  const host::Matrix tan_d = host::field_matrix(record, "const", "tan_delta");
+  const host::Matrix eps_r = host::field_real(record, "const", "Epsilon_r");
+  const host::Matrix tan_d = host::field_real(record, "const", "tan_delta");
   host::require_values(eps_r, nt, host::field_label("const", "Epsilon_r"));
   host::require_values(tan_d, nt, host::field_label("const", "tan_delta"));
   materials.epsilon_r = eps_r.re;
@@ -62,20 +66,26 @@ void basis(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   host::StructResult record_out(
       {"Edge", "AreaF", "CenterF", "EdgesFN", "EdgesFNI", "DiffContrast_real", "DiffContrast_imag",
        "VolumeT", "Contrast_real", "Contrast_imag", "CenterT", "EdgesTN", "EdgesTNI", "BasisTC"});
-  record_out.set("Edge", real_field(b.edge, 2, b.num_retained));
-  record_out.set("AreaF", real_field(b.area_f, 1, nf));
-  record_out.set("CenterF", real_field(b.center_f, 3, nf));
-  record_out.set("EdgesFN", real_field(b.edges_fn, 3, nf));
-  record_out.set("EdgesFNI", real_field(b.edges_fni, 1, nf));
-  record_out.set("DiffContrast_real", real_field(b.diff_contrast_re, 3, nf));
-  record_out.set("DiffContrast_imag", real_field(b.diff_contrast_im, 3, nf));
-  record_out.set("VolumeT", real_field(b.volume_t, 1, nt));
-  record_out.set("Contrast_real", real_field(b.contrast_re, 1, nt));
-  record_out.set("Contrast_imag", real_field(b.contrast_im, 1, nt));
-  record_out.set("CenterT", real_field(b.center_t, 3, nt));
-  record_out.set("EdgesTN", real_field(b.edges_tn, 6, nt));
-  record_out.set("EdgesTNI", real_field(b.edges_tni, 1, nt));
-  record_out.set("BasisTC", real_field(b.basis_tc, 18, nt));
+  record_out.set(
+      "Edge", real_field(b.edge, 2, b.num_retained, "Edge", "retained edge of argument 'Edges'"));
+  record_out.set("AreaF", real_field(b.area_f, 1, nf, "AreaF", "column of argument 'Faces'"));
+  record_out.set("CenterF", real_field(b.center_f, 3, nf, "CenterF", "column of argument 'Faces'"));
+  record_out.set("EdgesFN", real_field(b.edges_fn, 3, nf, "EdgesFN", "column of argument 'Faces'"));
+  record_out.set("EdgesFNI",
+                 real_field(b.edges_fni, 1, nf, "EdgesFNI", "column of argument 'Faces'"));
+  record_out.set("DiffContrast_real", real_field(b.diff_contrast_re, 3, nf, "DiffContrast_real",
+                                                 "column of argument 'Faces'"));
+  record_out.set("DiffContrast_imag", real_field(b.diff_contrast_im, 3, nf, "DiffContrast_imag",
+                                                 "column of argument 'Faces'"));
+  record_out.set("VolumeT", real_field(b.volume_t, 1, nt, "VolumeT", "column of argument 'T'"));
+  record_out.set("Contrast_real",
+                 real_field(b.contrast_re, 1, nt, "Contrast_real", "column of argument 'T'"));
+  record_out.set("Contrast_imag",
+                 real_field(b.contrast_im, 1, nt, "Contrast_imag", "column of argument 'T'"));
+  record_out.set("CenterT", real_field(b.center_t, 3, nt, "CenterT", "column of argument 'T'"));
+  record_out.set("EdgesTN", real_field(b.edges_tn, 6, nt, "EdgesTN", "column of argument 'T'"));
+  record_out.set("EdgesTNI", real_field(b.edges_tni, 1, nt, "EdgesTNI", "column of argument 'T'"));
+  record_out.set("BasisTC", real_field(b.basis_tc, 18, nt, "BasisTC", "column of argument 'T'"));
   host::set_result(plhs, 0, record_out.release());
 }
 

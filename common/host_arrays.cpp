@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "finite.hpp"
 #include "interrupt.hpp"
 #include "memory.hpp"
 
@@ -21,6 +22,10 @@ const char* module_name() { return g_module; }
 // --- Arguments ------------------------------------------------------------------------------
 
 bool is_empty(const mxArray* a) { return a == nullptr || mxIsEmpty(a); }
+
+const mxArray* argument(int nrhs, const mxArray* prhs[], int k) {
+  return (k >= 0 && k < nrhs) ? prhs[k] : nullptr;
+}
 
 Matrix matrix(const mxArray* a, const std::string& what) {
   if (a == nullptr) mom::fail("missingArgument", what + " is missing");
@@ -40,12 +45,25 @@ Matrix matrix(const mxArray* a, const std::string& what) {
   return m;
 }
 
+Matrix real_matrix(const mxArray* a, const std::string& what) {
+  const Matrix m = matrix(a, what);
+  if (m.is_complex()) mom::fail("badType", what + " must be real");
+  return m;
+}
+
+void require_finite(const Matrix& m, const std::string& what) {
+  mom::require_finite_rows(m.re, m.rows, m.rows, m.cols, what);
+  if (m.im != nullptr)
+    mom::require_finite_rows(m.im, m.rows, m.rows, m.cols, what + " (imaginary part)");
+}
+
 double scalar(const mxArray* a, const std::string& what) {
   if (a == nullptr) mom::fail("missingArgument", what + " is missing");
   if (mxIsEmpty(a)) mom::fail("badScalar", what + " must be a scalar, not empty");
   if (!mxIsNumeric(a) && !mxIsLogical(a)) {
     mom::fail("badScalar", what + " must be numeric, not " + std::string(mxGetClassName(a)));
   }
+  if (mxIsComplex(a)) mom::fail("badType", what + " must be real");
   return mxGetScalar(a);
 }
 
@@ -53,8 +71,8 @@ std::int64_t integer(const mxArray* a, const std::string& what) {
   const double v = scalar(a, what);
   std::int64_t t = 0;
   if (!mom::truncate_to_int64(v, t)) {
-    mom::fail("badScalar", what + " must be a finite integer value, not " +
-                               mom::format_index_value(v));
+    mom::fail("badScalar",
+              what + " must be a finite integer value, not " + mom::format_index_value(v));
   }
   return t;
 }
@@ -74,8 +92,8 @@ const mxArray* field(const mxArray* record, const char* record_name, const char*
   }
   const mxArray* f = mxGetField(record, 0, field_name);
   if (f == nullptr) {
-    mom::fail("missingField", "'" + std::string(record_name) + "' has no field '" + field_name +
-                                  "'");
+    mom::fail("missingField",
+              "'" + std::string(record_name) + "' has no field '" + field_name + "'");
   }
   return f;
 }
@@ -87,6 +105,10 @@ bool has_field(const mxArray* record, const char* field_name) {
 
 Matrix field_matrix(const mxArray* record, const char* record_name, const char* field_name) {
   return matrix(field(record, record_name, field_name), field_label(record_name, field_name));
+}
+
+Matrix field_real(const mxArray* record, const char* record_name, const char* field_name) {
+  return real_matrix(field(record, record_name, field_name), field_label(record_name, field_name));
 }
 
 double field_scalar(const mxArray* record, const char* record_name, const char* field_name) {
@@ -121,26 +143,38 @@ void ArrayDeleter::operator()(mxArray* a) const { mxDestroyArray(a); }
 
 namespace {
 
-mxArray* create_matrix(std::size_t rows, std::size_t cols, bool complex, const char* what) {
+mxArray* create_matrix(std::size_t rows, std::size_t cols, bool complex, const std::string& what) {
   const std::size_t planes = complex ? 2 : 1;
-  mom::ensure_memory(mom::checked_mul(mom::checked_mul(rows, cols, what), 8 * planes, what),
-                     what);
-  mxArray* a = mxCreateDoubleMatrix(static_cast<mwSize>(rows), static_cast<mwSize>(cols),
-                                    complex ? mxCOMPLEX : mxREAL);
-  if (a == nullptr) throw mom::OutOfMemory(std::string("not enough memory for ") + what);
+  const char* w = what.c_str();
+  const std::size_t bytes = mom::checked_mul(mom::checked_mul(rows, cols, w), 8 * planes, w);
+  // The host copies a result into its own storage when the call returns (Octave interleaves
+  // the planes of a complex one), so both must fit at once.
+  mom::ensure_memory(mom::checked_mul(bytes, 2, w), (what + " and the host's copy of it").c_str());
+  mxArray* a = nullptr;
+  try {
+    a = mxCreateDoubleMatrix(static_cast<mwSize>(rows), static_cast<mwSize>(cols),
+                             complex ? mxCOMPLEX : mxREAL);
+  } catch (...) {
+    // The host ends a failed allocation with its own error (Octave: "failed to allocate ...").
+    a = nullptr;
+  }
+  if (a == nullptr) {
+    throw mom::OutOfMemory("not enough memory for " + what + ": " + mom::format_bytes(bytes) +
+                           " requested");
+  }
   return a;
 }
 
 }  // namespace
 
-RealResult make_real(std::size_t rows, std::size_t cols) {
-  RealResult r{Array(create_matrix(rows, cols, false, "the result")), nullptr};
+RealResult make_real(std::size_t rows, std::size_t cols, const std::string& what) {
+  RealResult r{Array(create_matrix(rows, cols, false, what)), nullptr};
   r.re = mxGetPr(r.array.get());
   return r;
 }
 
-ComplexResult make_complex(std::size_t rows, std::size_t cols) {
-  ComplexResult r{Array(create_matrix(rows, cols, true, "the result")), nullptr, nullptr};
+ComplexResult make_complex(std::size_t rows, std::size_t cols, const std::string& what) {
+  ComplexResult r{Array(create_matrix(rows, cols, true, what)), nullptr, nullptr};
   r.re = mxGetPr(r.array.get());
   r.im = mxGetPi(r.array.get());
   return r;

@@ -60,11 +60,23 @@ struct Matrix {
 
 bool is_empty(const mxArray* a);
 
+// Argument k (0-based) of a call with nrhs arguments, or null when the call has fewer: the
+// readers below turn null into "missingArgument", so a gateway never reads past prhs.
+const mxArray* argument(int nrhs, const mxArray* prhs[], int k);
+
 // A double, non-sparse array (real or complex); anything else ends the call naming `what`,
 // e.g. "argument 'Z'" or "field 'TriP' of 'geom'".
 Matrix matrix(const mxArray* a, const std::string& what);
 
-// The first real element as a double. An empty or non-numeric array ends the call.
+// As matrix(), for data that must be real (index tables, coordinates, weights, real parts):
+// an array with an imaginary plane ends the call ("badType", "<what> must be real").
+Matrix real_matrix(const mxArray* a, const std::string& what);
+
+// Checks every value (both planes of a complex array) in one pass: a NaN or ±Inf ends the call
+// ("badValue") naming `what` and the first such position (1-based, column-major).
+void require_finite(const Matrix& m, const std::string& what);
+
+// The first element as a double. An empty, non-numeric or complex array ends the call.
 double scalar(const mxArray* a, const std::string& what);
 
 // The first real element truncated toward zero (2.9 → 2, −0.5 → 0). NaN or a value outside
@@ -79,6 +91,8 @@ const mxArray* field(const mxArray* record, const char* record_name, const char*
 bool has_field(const mxArray* record, const char* field_name);
 
 Matrix field_matrix(const mxArray* record, const char* record_name, const char* field_name);
+// The field through real_matrix().
+Matrix field_real(const mxArray* record, const char* record_name, const char* field_name);
 double field_scalar(const mxArray* record, const char* record_name, const char* field_name);
 // A count field (e.g. "TrianglesTotal"): truncated toward zero, must be ≥ 0.
 std::size_t field_count(const mxArray* record, const char* record_name, const char* field_name);
@@ -109,9 +123,13 @@ struct ComplexResult {
   double* im;
 };
 
-// Zero-filled double matrices. Sizes are checked against the available memory first.
-RealResult make_real(std::size_t rows, std::size_t cols);
-ComplexResult make_complex(std::size_t rows, std::size_t cols);
+// Zero-filled double matrices. Sizes are checked against the available memory first; a request
+// that cannot be met, or a host allocation that fails, ends the call with "outOfMemory" naming
+// `what`, which should say what the result is and which argument or field sized it, e.g.
+// "the excitation vector (one value per 'EdgesTotal' of 'GEOM')".
+RealResult make_real(std::size_t rows, std::size_t cols, const std::string& what = "the result");
+ComplexResult make_complex(std::size_t rows, std::size_t cols,
+                           const std::string& what = "the result");
 Array make_scalar(double value);
 
 // A 1-by-1 struct with the given fields, in that order, all initially empty ([]).

@@ -1,5 +1,9 @@
 #include "memory.hpp"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <limits>
@@ -38,7 +42,10 @@ std::size_t checked_add(std::size_t a, std::size_t b, const char* what) {
   return r;
 }
 
-std::size_t available_memory_bytes() {
+namespace {
+
+// MemAvailable of /proc/meminfo in bytes, or the largest size_t when it cannot be read.
+std::size_t physical_available_bytes() {
   std::ifstream meminfo("/proc/meminfo");
   std::string line;
   while (std::getline(meminfo, line)) {
@@ -49,6 +56,27 @@ std::size_t available_memory_bytes() {
     }
   }
   return std::numeric_limits<std::size_t>::max();
+}
+
+// What is left of the process's address-space limit (ulimit -v, RLIMIT_AS): the limit less the
+// virtual size already mapped (/proc/self/statm, in pages). The largest size_t when unlimited.
+std::size_t address_space_left_bytes() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+    return std::numeric_limits<std::size_t>::max();
+  }
+  std::ifstream statm("/proc/self/statm");
+  unsigned long long pages = 0;
+  if (!(statm >> pages)) return std::numeric_limits<std::size_t>::max();
+  const unsigned long long used = pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE));
+  const unsigned long long cap = static_cast<unsigned long long>(limit.rlim_cur);
+  return used >= cap ? 0 : static_cast<std::size_t>(cap - used);
+}
+
+}  // namespace
+
+std::size_t available_memory_bytes() {
+  return std::min(physical_available_bytes(), address_space_left_bytes());
 }
 
 void ensure_memory(std::size_t bytes, const char* what) {

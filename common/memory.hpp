@@ -20,8 +20,9 @@ namespace mom {
 std::size_t checked_mul(std::size_t a, std::size_t b, const char* what);
 std::size_t checked_add(std::size_t a, std::size_t b, const char* what);
 
-// Bytes of physical memory currently available to this process (MemAvailable on Linux), or the
-// largest size_t when it cannot be determined.
+// Bytes of memory currently available to this process: the smaller of the physical memory
+// available (MemAvailable on Linux) and what is left of an address-space limit (ulimit -v), or
+// the largest size_t when neither can be determined.
 std::size_t available_memory_bytes();
 
 // Throws OutOfMemory ("not enough memory for <what>: 1.23 GiB requested, 0.50 GiB available")

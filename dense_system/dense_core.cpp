@@ -1,7 +1,9 @@
 #include "dense_core.hpp"
 
 #include <cmath>
+#include <string>
 
+#include "finite.hpp"
 #include "memory.hpp"
 #include "symmetric_solve.hpp"
 
@@ -19,11 +21,23 @@ std::size_t order_from_length(std::size_t m) {
 }
 
 std::vector<cplx> copy_lower(const double* z, std::size_t n) {
-  std::vector<cplx> a = make_buffer<cplx>(checked_mul(n, n, "the matrix"), "the matrix");
+  const char* what = "the matrix (order n from the length of argument 'Z')";
+  std::vector<cplx> a = make_buffer<cplx>(checked_mul(n, n, what), what);
   for (std::size_t c = 0; c < n; ++c) {
     const double* src = z + 2 * n * c;
     cplx* dst = a.data() + n * c;
-    for (std::size_t r = c; r < n; ++r) dst[r] = cplx(src[2 * r], src[2 * r + 1]);
+    // x − x is 0 for a finite x and NaN for NaN or ±Inf: one sum per column finds them.
+    double finite = 0.0;
+    for (std::size_t r = c; r < n; ++r) {
+      dst[r] = cplx(src[2 * r], src[2 * r + 1]);
+      finite += (src[2 * r] - src[2 * r]) + (src[2 * r + 1] - src[2 * r + 1]);
+    }
+    if (!(finite == 0.0)) {
+      const std::size_t i = 2 * c + first_non_finite(src + 2 * c, 2 * (n - c));
+      fail_non_finite("argument 'Z'", src[i],
+                      "position " + std::to_string(2 * n * c + i + 1) + " (matrix entry (" +
+                          std::to_string(i / 2 + 1) + ", " + std::to_string(c + 1) + "))");
+    }
   }
   return a;
 }

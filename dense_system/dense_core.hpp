@@ -15,7 +15,8 @@ std::size_t order_from_length(std::size_t m);
 
 // A private copy of the lower triangle of the n × n matrix stored interleaved in `z`
 // (real part of (r, c) at z[2(r + n·c)], imaginary part after it). The upper triangle of the
-// copy is zero. The caller's data are never written.
+// copy is zero. The caller's data are never written. A NaN or ±Inf in the lower triangle ends
+// the call (mom::Error "badValue" naming its position in 'Z').
 std::vector<cplx> copy_lower(const double* z, std::size_t n);
 
 struct ConditionResult {

@@ -8,8 +8,9 @@
 %
 %       Zc = zeros(2*n*n, 1);  Zc(1:2:end) = real(Z(:));  Zc(2:2:end) = imag(Z(:));
 %
-%   The order n is the largest integer with 2*n^2 <= numel(Zc) (the row count of Zc; a row
-%   vector is taken by its length). Only the lower triangle of Z (row >= column) is read.
+%   The order n is the largest integer with 2*n^2 <= numel(Zc), whatever the shape of Zc (an
+%   empty Zc is n = 0). Only the lower triangle of Z (row >= column) is read; it and the first
+%   n values of V must be finite.
 %
 %   The matrix is equilibrated symmetrically, D*Z*D with D = diag(1./sqrt(abs(diag(Z)))) (rows
 %   with a zero diagonal entry are left unscaled), and factored by the symmetric indefinite
@@ -22,7 +23,8 @@
 %   Any other option computes nothing and returns nothing.
 %
 %   An exactly singular factorisation issues the warning "dense_system:singular".
-%   Errors carry identifiers "dense_system:<mnemonic>" (usage, badType, badSize, outOfMemory).
+%   Errors carry identifiers "dense_system:<mnemonic>" (usage, badType, badSize, badValue,
+%   badScalar, outOfMemory).
 %
 %   Example:
 %       n = 200;  A = randn(n) + 1i*randn(n);  Z = A + A.' + n*eye(n);

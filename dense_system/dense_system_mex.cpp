@@ -19,9 +19,8 @@ void dense_system(int /*nlhs*/, mxArray* plhs[], int nrhs, const mxArray* prhs[]
               "argument 'Z' must be real: the n x n complex matrix is passed as a column of "
               "2*n^2 doubles, real and imaginary parts interleaved, column by column");
   }
-  // The row count carries the length; a row vector is taken by its length too.
-  const std::size_t length = (z.rows == 1) ? z.cols : z.rows;
-  const std::size_t n = mom::dense::order_from_length(length);
+  // The number of values carries the order, whatever the shape: an empty Z is n = 0.
+  const std::size_t n = mom::dense::order_from_length(z.size());
   const std::int64_t option = host::integer(prhs[1], "argument 'option'");
 
   if (option == 0) {
@@ -35,7 +34,9 @@ void dense_system(int /*nlhs*/, mxArray* plhs[], int nrhs, const mxArray* prhs[]
     if (nrhs < 3) host::usage(kUsage);
     const host::Matrix v = host::matrix(prhs[2], "argument 'V'");
     host::require_values(v, n, "argument 'V'");
-    host::ComplexResult out = host::make_complex(n, 1);
+    host::require_finite({v.re, v.im, n, 1}, "argument 'V'");  // the n values that are read
+    host::ComplexResult out =
+        host::make_complex(n, 1, "the solution (order n from the length of argument 'Z')");
     const mom::dense::SolveResult r = mom::dense::solve(z.re, n, v.re, v.im);
     if (r.info > 0) {
       host::warning("singular", "matrix is singular to working precision (zero pivot block at " +

@@ -30,7 +30,8 @@
 %   Errors carry identifiers "excite_cells:<mnemonic>": usage (not exactly two inputs),
 %   missingField, badType, badSize (a table or EfieldD too small), badIndex (a slot count
 %   outside 0..6 or a basis number outside 1..EdgesTotal; the message names the tetrahedron
-%   and slot), badCount, outOfMemory.
+%   and slot), badValue (a NaN or Inf among the values read, with its position; rows of
+%   EfieldD beyond the third are not read), badCount, outOfMemory.
 %
 %   Example (the unit corner tetrahedron, three of its edge functions, kappa = 0.75):
 %       G.TetrahedraTotal = 1;  G.EdgesTotal = 3;  G.EdgesTNI = 3;  G.EdgesTN = [1 2 3 0 0 0]';

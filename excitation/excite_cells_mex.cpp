@@ -21,9 +21,10 @@ void excite_cells(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   cells.tetrahedra = host::field_count(geom, kRecord, "TetrahedraTotal");
   cells.functions = host::field_count(geom, kRecord, "EdgesTotal");
   // Per-tetrahedron tables with `per` values per tetrahedron. "EdgesTNI" is read first: once it
-  // holds Nt values, 18·Nt cannot overflow.
+  // holds Nt values, 18·Nt cannot overflow. All must be real; check_cells range-checks the
+  // indices, check_cell_values the finiteness of the values that are read.
   auto table = [&](const char* name, std::size_t per) {
-    const host::Matrix m = host::field_matrix(geom, kRecord, name);
+    const host::Matrix m = host::field_real(geom, kRecord, name);
     host::require_values(m, per * cells.tetrahedra, host::field_label(kRecord, name));
     return m.re;
   };
@@ -38,7 +39,9 @@ void excite_cells(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
 
   const mom::excite::ElementField field{efield.re, efield.im, efield.rows, efield.cols,
                                         "argument 'EfieldD'"};
-  host::ComplexResult v = host::make_complex(cells.functions, 1);
+  mom::excite::check_cell_values(cells, field);
+  host::ComplexResult v = host::make_complex(
+      cells.functions, 1, "the excitation vector (one value per 'EdgesTotal' of 'GEOM')");
   mom::excite::add_cell_excitation(cells, field, v.re, v.im);
   host::set_result(plhs, 0, std::move(v.array));
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "errors.hpp"
+#include "finite.hpp"
 #include "indices.hpp"
 
 namespace mom::excite {
@@ -18,6 +19,24 @@ std::int64_t index_in(double v, std::int64_t lo, std::int64_t hi, Describe&& des
   if (!truncate_to_int64(v, t) || t < lo || t > hi)
     fail("badIndex", describe(format_index_value(v)));
   return t;
+}
+
+// Checks `count` values at `v`, element `first` (0-based) of a table with `rows` x `cols`
+// values named `what`.
+void finite_run(const double* v, std::size_t count, std::size_t first, std::size_t rows,
+                std::size_t cols, const std::string& what) {
+  const std::size_t i = first_non_finite(v, count);
+  if (i < count) fail_non_finite(what, v[i], table_position(first + i, rows, cols));
+}
+
+// The first three values of column j of the field (both planes).
+void finite_field_column(const ElementField& field, std::size_t j) {
+  const std::size_t first = field.stride * j;
+  finite_run(field.re + first, 3, first, field.stride, field.columns, field.name);
+  if (field.im != nullptr) {
+    finite_run(field.im + first, 3, first, field.stride, field.columns,
+               std::string(field.name) + " (imaginary part)");
+  }
 }
 
 // A table value that check_* has already accepted, as an unsigned position.
@@ -45,6 +64,19 @@ void check_cells(const CellRecord& cells) {
                " (basis numbers run from 1 to 'EdgesTotal')";
       });
     }
+  }
+}
+
+void check_cell_values(const CellRecord& cells, const ElementField& field) {
+  const std::size_t nt = cells.tetrahedra;
+  for (std::size_t t = 0; t < nt; ++t) {
+    const std::size_t m = position(cells.slot_count[t]);
+    if (m == 0) continue;
+    finite_run(cells.volume + t, 1, t, 1, nt, "field 'VolumeT' of 'GEOM'");
+    finite_run(cells.contrast_re + t, 1, t, 1, nt, "field 'Contrast_real' of 'GEOM'");
+    finite_run(cells.contrast_im + t, 1, t, 1, nt, "field 'Contrast_imag' of 'GEOM'");
+    finite_run(cells.slot_vector + 18 * t, 3 * m, 18 * t, 18, nt, "field 'BasisTC' of 'GEOM'");
+    finite_field_column(field, t);
   }
 }
 
@@ -96,6 +128,24 @@ void check_plates(const PlateRecord& plates, const ElementField& field) {
     triangle(plates.tri_minus, "TriM", e);
     vertex(plates.vertex_plus, "VerP", e);
     vertex(plates.vertex_minus, "VerM", e);
+  }
+}
+
+void check_plate_values(const PlateRecord& plates, const ElementField& field) {
+  const std::size_t n = plates.functions;
+  const std::size_t rho_columns = 3 * plates.rho_triangles;
+  for (std::size_t e = 0; e < n; ++e) {
+    finite_run(plates.edge_length + e, 1, e, 1, n, "field 'EdgeLength' of 'geom'");
+    const std::size_t tp = position(plates.tri_plus[e]) - 1;
+    const std::size_t tm = position(plates.tri_minus[e]) - 1;
+    const std::size_t cp = plates.rho_stride * (3 * tp + position(plates.vertex_plus[e]) - 1);
+    const std::size_t cm = plates.rho_stride * (3 * tm + position(plates.vertex_minus[e]) - 1);
+    finite_run(plates.rho + cp, 3, cp, plates.rho_stride, rho_columns,
+               "field 'PointsFCRho' of 'geom'");
+    finite_run(plates.rho + cm, 3, cm, plates.rho_stride, rho_columns,
+               "field 'PointsFCRho' of 'geom'");
+    finite_field_column(field, tp);
+    finite_field_column(field, tm);
   }
 }
 

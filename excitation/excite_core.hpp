@@ -61,6 +61,12 @@ struct CellRecord {
 // sizes (Nt, 6·Nt, 18·Nt values) and, for Nt > 0, a field with ≥ 3 rows and ≥ Nt columns.
 void check_cells(const CellRecord& cells);
 
+// Throws mom::Error ("badValue") for a NaN or ±Inf among the values that the excitation reads
+// (volume, contrast, the vectors of the used slots, the first three rows of the field column of
+// every tetrahedron that holds a function), naming the table and the position. Requires a
+// passed check_cells.
+void check_cell_values(const CellRecord& cells, const ElementField& field);
+
 // Adds the projection of `field` onto the volume functions to the N values of (v_re, v_im),
 // with the complex contrast: V(n) += κ_t · v_t · (b · E_t). Requires a passed check_cells.
 void add_cell_excitation(const CellRecord& cells, const ElementField& field, double* v_re,
@@ -90,6 +96,11 @@ struct PlateRecord {
 // that bounds it. The caller guarantees N values in each per-function table and, for N > 0, a
 // field with ≥ 3 rows.
 void check_plates(const PlateRecord& plates, const ElementField& field);
+
+// Throws mom::Error ("badValue") for a NaN or ±Inf among the values that the excitation reads
+// (edge length, the two rho vectors, the first three rows of the two field columns of every
+// function), naming the table and the position. Requires a passed check_plates.
+void check_plate_values(const PlateRecord& plates, const ElementField& field);
 
 // Writes V(e) = l_e/2 · (ρ⁺ · E(t⁺) − ρ⁻ · E(t⁻)) into the N values of (v_re, v_im).
 // Requires a passed check_plates.

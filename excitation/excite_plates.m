@@ -24,7 +24,8 @@
 %   Errors carry identifiers "excite_plates:<mnemonic>": usage (not exactly two inputs),
 %   missingField, badType, badSize (a table or EfieldM too small), badIndex (a triangle number
 %   outside the columns of PointsFCRho/3 or of EfieldM, or a vertex slot outside 1..3; the
-%   message names the basis function), badCount, outOfMemory.
+%   message names the basis function), badValue (a NaN or Inf among the values read, with its
+%   position), badCount, outOfMemory.
 %
 %   Example (one function on two triangles, rho vectors (1,0,0) and (-1,0,0), edge length 2):
 %       g.EdgesTotal = 1;  g.TriP = 1;  g.TriM = 2;  g.VerP = 1;  g.VerM = 1;  g.EdgeLength = 2;

@@ -20,8 +20,10 @@ void excite_plates(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
 
   mom::excite::PlateRecord plates;
   plates.functions = host::field_count(geom, kRecord, "EdgesTotal");
+  // All must be real; check_plates range-checks the indices, check_plate_values the
+  // finiteness of the values that are read.
   auto table = [&](const char* name) {
-    const host::Matrix m = host::field_matrix(geom, kRecord, name);
+    const host::Matrix m = host::field_real(geom, kRecord, name);
     host::require_values(m, plates.functions, host::field_label(kRecord, name));
     return m.re;
   };
@@ -30,7 +32,7 @@ void excite_plates(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   plates.vertex_plus = table("VerP");
   plates.vertex_minus = table("VerM");
   plates.edge_length = table("EdgeLength");
-  const host::Matrix rho = host::field_matrix(geom, kRecord, "PointsFCRho");
+  const host::Matrix rho = host::field_real(geom, kRecord, "PointsFCRho");
   if (plates.functions > 0) {
     host::require_shape(rho, 3, 3, host::field_label(kRecord, "PointsFCRho"));
     host::require_shape(efield, 3, 1, "argument 'EfieldM'");
@@ -42,7 +44,9 @@ void excite_plates(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   const mom::excite::ElementField field{efield.re, efield.im, efield.rows, efield.cols,
                                         "argument 'EfieldM'"};
   mom::excite::check_plates(plates, field);
-  host::ComplexResult v = host::make_complex(plates.functions, 1);
+  mom::excite::check_plate_values(plates, field);
+  host::ComplexResult v = host::make_complex(
+      plates.functions, 1, "the excitation vector (one value per 'EdgesTotal' of 'geom')");
   mom::excite::plate_excitation(plates, field, v.re, v.im);
   host::set_result(plhs, 0, std::move(v.array));
 }

@@ -31,7 +31,8 @@ SystemProblem prepare(double omega_re, double omega_im, const ConstantsRecord& c
 }
 
 SystemMatrix::SystemMatrix(std::size_t n) : n_(n) {
-  const char* what = "the system matrix";
+  const char* what =
+      "the system matrix (order 'EdgesTotal' of 'geom' plus 'EdgesTotal' of 'GEOM')";
   const std::size_t count = checked_mul(n, n, what);
   const std::size_t bytes = checked_mul(count, sizeof(cplx), what);
   ensure_memory(bytes, what);

@@ -57,8 +57,9 @@
 %   matrix is factored in place by the symmetric indefinite L*D*L.' decomposition; an exactly
 %   singular factor gives the warning "hybrid_matrix:singular". Malformed records end the call
 %   with an error naming the field ("hybrid_matrix:<mnemonic>": usage, missingField, badSize,
-%   badIndex, badType, badScalar, badCount, badConstants, badFrequency, badGeometry,
-%   missingArgument, badRecord, badOption, outOfMemory).
+%   badIndex, badType (also a complex table or scalar), badValue (a NaN or Inf in a table of
+%   values or in V, with its position), badScalar, badCount, badConstants, badFrequency,
+%   badGeometry, missingArgument, badRecord, badOption, outOfMemory).
 %
 %   Example (geom from the mesh scripts, V from the surface excitation):
 %       k = struct('epsilon', 8.854e-12, 'mu', 4e-7*pi, 'c', 2.998e8);

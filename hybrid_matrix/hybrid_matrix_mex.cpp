@@ -29,6 +29,7 @@ host::Matrix right_hand_sides(int nrhs, const mxArray* prhs[], std::size_t n, st
                              std::to_string(n) + " values");
   }
   host::require_values(v, n * m, "argument 'V'");
+  host::require_finite({v.re, v.im, n * m, 1}, "argument 'V'");  // the values that are read
   return v;
 }
 
@@ -103,7 +104,10 @@ void hybrid_matrix(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
     host::set_result(plhs, 0, std::move(out.array));
   } else if (flag >= 1) {
     const std::size_t m = static_cast<std::size_t>(flag);
-    host::ComplexResult out = host::make_complex(n * m, 1);
+    host::ComplexResult out = host::make_complex(
+        n * m, 1,
+        "the solutions ('flag' columns of 'EdgesTotal' of 'geom' plus 'EdgesTotal' of 'GEOM' "
+        "values)");
     const Solution s = solve(a, m, v.re, v.im);
     if (s.info > 0) warn_singular(s.info, "; the solution is not valid");
     for (std::size_t q = 0; q < n * m; ++q) {

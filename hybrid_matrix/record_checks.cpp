@@ -1,12 +1,18 @@
 #include "record_checks.hpp"
 
 #include "errors.hpp"
+#include "finite.hpp"
 #include "indices.hpp"
 
 namespace mom::hybrid {
 
 std::string label(const char* field, const char* record) {
   return "field '" + std::string(field) + "' of '" + record + "'";
+}
+
+Table finite_values(const Table& t, const char* field, const char* record) {
+  require_finite_rows(t.data, t.rows, t.rows, t.cols, label(field, record));
+  return t;
 }
 
 void require_values(const Table& t, std::size_t needed, const char* field, const char* record) {

@@ -13,6 +13,11 @@ namespace mom::hybrid {
 
 std::string label(const char* field, const char* record);
 
+// The table itself, after checking that every value is finite (one pass): a table of values
+// that enter the matrix. A NaN or ±Inf ends the call ("badValue") naming the field and the
+// first such position.
+Table finite_values(const Table& t, const char* field, const char* record);
+
 // At least `needed` values.
 void require_values(const Table& t, std::size_t needed, const char* field, const char* record);
 

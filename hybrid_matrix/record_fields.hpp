@@ -6,9 +6,12 @@
 //   Table table(const char* field) const;        // a full double array
 //
 // and throws mom::Error naming the field and its record when the field is missing or of the
-// wrong kind. Every reader of the records lists the fields here, once.
+// wrong kind. Every reader of the records lists the fields here, once. The tables of values
+// that enter the matrix (geometry, quadrature, static integrals, contrasts) are checked for
+// NaN and ±Inf here; index tables are range-checked when they are converted.
 #pragma once
 
+#include "record_checks.hpp"
 #include "records.hpp"
 
 namespace mom::hybrid {
@@ -23,17 +26,17 @@ SurfaceRecord read_surface_fields(const Source& geom) {
   r.VerP = geom.table("VerP");
   r.VerM = geom.table("VerM");
   r.AreaF = geom.table("AreaF");
-  r.EdgeLength = geom.table("EdgeLength");
-  r.PointsFC = geom.table("PointsFC");
-  r.PointsFCRho = geom.table("PointsFCRho");
+  r.EdgeLength = finite_values(geom.table("EdgeLength"), "EdgeLength", "geom");
+  r.PointsFC = finite_values(geom.table("PointsFC"), "PointsFC", "geom");
+  r.PointsFCRho = finite_values(geom.table("PointsFCRho"), "PointsFCRho", "geom");
   r.OrderM = geom.count("OrderM");
-  r.PointsM = geom.table("PointsM");
-  r.PointsMRho = geom.table("PointsMRho");
-  r.WM = geom.table("WM");
+  r.PointsM = finite_values(geom.table("PointsM"), "PointsM", "geom");
+  r.PointsMRho = finite_values(geom.table("PointsMRho"), "PointsMRho", "geom");
+  r.WM = finite_values(geom.table("WM"), "WM", "geom");
   r.ttIS = geom.table("ttIS");
   r.ttJS = geom.table("ttJS");
-  r.ttSS = geom.table("ttSS");
-  r.ttRS = geom.table("ttRS");
+  r.ttSS = finite_values(geom.table("ttSS"), "ttSS", "geom");
+  r.ttRS = finite_values(geom.table("ttRS"), "ttRS", "geom");
   return r;
 }
 
@@ -47,35 +50,35 @@ VolumeRecord read_volume_fields(const Source& GEOM, bool with_coupling) {
   r.OrderF = GEOM.count("OrderF");
   r.EdgesTN = GEOM.table("EdgesTN");
   r.EdgesTNI = GEOM.table("EdgesTNI");
-  r.BasisTC = GEOM.table("BasisTC");
-  r.BasisTCn = GEOM.table("BasisTCn");
-  r.VolumeT = GEOM.table("VolumeT");
-  r.CenterT = GEOM.table("CenterT");
-  r.Contrast_real = GEOM.table("Contrast_real");
-  r.Contrast_imag = GEOM.table("Contrast_imag");
+  r.BasisTC = finite_values(GEOM.table("BasisTC"), "BasisTC", "GEOM");
+  r.BasisTCn = finite_values(GEOM.table("BasisTCn"), "BasisTCn", "GEOM");
+  r.VolumeT = finite_values(GEOM.table("VolumeT"), "VolumeT", "GEOM");
+  r.CenterT = finite_values(GEOM.table("CenterT"), "CenterT", "GEOM");
+  r.Contrast_real = finite_values(GEOM.table("Contrast_real"), "Contrast_real", "GEOM");
+  r.Contrast_imag = finite_values(GEOM.table("Contrast_imag"), "Contrast_imag", "GEOM");
   r.EdgesFN = GEOM.table("EdgesFN");
   r.EdgesFNI = GEOM.table("EdgesFNI");
-  r.DiffContrast_real = GEOM.table("DiffContrast_real");
-  r.DiffContrast_imag = GEOM.table("DiffContrast_imag");
-  r.CenterF = GEOM.table("CenterF");
-  r.PointsT = GEOM.table("PointsT");
-  r.WT = GEOM.table("WT");
-  r.PointsF = GEOM.table("PointsF");
-  r.WF = GEOM.table("WF");
+  r.DiffContrast_real = finite_values(GEOM.table("DiffContrast_real"), "DiffContrast_real", "GEOM");
+  r.DiffContrast_imag = finite_values(GEOM.table("DiffContrast_imag"), "DiffContrast_imag", "GEOM");
+  r.CenterF = finite_values(GEOM.table("CenterF"), "CenterF", "GEOM");
+  r.PointsT = finite_values(GEOM.table("PointsT"), "PointsT", "GEOM");
+  r.WT = finite_values(GEOM.table("WT"), "WT", "GEOM");
+  r.PointsF = finite_values(GEOM.table("PointsF"), "PointsF", "GEOM");
+  r.WF = finite_values(GEOM.table("WF"), "WF", "GEOM");
   r.TTIS = GEOM.table("TTIS");
   r.TTJS = GEOM.table("TTJS");
-  r.TTSS = GEOM.table("TTSS");
+  r.TTSS = finite_values(GEOM.table("TTSS"), "TTSS", "GEOM");
   r.FFIS = GEOM.table("FFIS");
   r.FFJS = GEOM.table("FFJS");
-  r.FFSS = GEOM.table("FFSS");
+  r.FFSS = finite_values(GEOM.table("FFSS"), "FFSS", "GEOM");
   r.has_coupling = with_coupling;
   if (with_coupling) {
     r.tFIS = GEOM.table("tFIS");
     r.tFJS = GEOM.table("tFJS");
-    r.tFSS = GEOM.table("tFSS");
+    r.tFSS = finite_values(GEOM.table("tFSS"), "tFSS", "GEOM");
     r.TtIS = GEOM.table("TtIS");
     r.TtJS = GEOM.table("TtJS");
-    r.TtRS = GEOM.table("TtRS");
+    r.TtRS = finite_values(GEOM.table("TtRS"), "TtRS", "GEOM");
   }
   return r;
 }

@@ -14,7 +14,7 @@ struct HostRecord {
   std::size_t count(const char* field) const { return host::field_count(record, name, field); }
   double scalar(const char* field) const { return host::field_scalar(record, name, field); }
   Table table(const char* field) const {
-    const host::Matrix m = host::field_matrix(record, name, field);
+    const host::Matrix m = host::field_real(record, name, field);  // complex: badType
     return {m.re, m.rows, m.cols};
   }
 };

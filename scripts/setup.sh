@@ -27,5 +27,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${missing[@]}" >/dev/null
 fi
 
+# MOM_SETUP_BUILD=0: install only (the sanitizer run builds its own tree).
+[ "${MOM_SETUP_BUILD:-1}" = 1 ] || exit 0
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$(nproc)"

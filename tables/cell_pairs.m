@@ -20,7 +20,8 @@
 %   of the four faces of the closed form.
 %
 %   Errors carry identifiers "cell_pairs:<mnemonic>" (usage, badType, badSize, badIndex,
-%   badScalar, badGeometry, outOfMemory).
+%   badScalar, badGeometry, badValue (a NaN or Inf in the rule, or
+%   rule points so far outside the elements that the values overflow), outOfMemory).
 %
 %   Example (the two tetrahedra of a split triangular prism, centroid rule):
 %       P = [0 1 0 0 1 0; 0 0 1 0 0 1; 0 0 0 1 1 1];  T = [1 2 3 4; 2 3 4 5]';

@@ -17,7 +17,8 @@ void cell_pairs(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   in.k = host::scalar(prhs[4], "argument 'Radius'");
 
   const mom::tables::CellSetup setup = mom::tables::prepare_cell_table(in);
-  host::set_result(plhs, 0, mom::tables::scalar_pair_record(setup, mom::tables::fill_cell_table));
+  host::set_result(plhs, 0,
+                   mom::tables::scalar_pair_record(setup, mom::tables::fill_cell_table, "coeffT"));
 }
 
 }  // namespace

@@ -24,7 +24,8 @@
 %   (r - W_b).
 %
 %   Errors carry identifiers "cell_plate_pairs:<mnemonic>" (usage, badType, badSize, badIndex,
-%   badScalar, badGeometry, outOfMemory).
+%   badScalar, badGeometry, badValue (a NaN or Inf in the rule, or
+%   rule points so far outside the elements that the values overflow), outOfMemory).
 %
 %   Example (a triangle on a face of a unit tetrahedron, centroid rule):
 %       PT = [0 1 0 0; 0 0 1 0; 0 0 0 1];  T = [1; 2; 3; 4];

@@ -24,6 +24,7 @@ void cell_plate_pairs(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   const mom::tables::CellPlateSetup setup = mom::tables::prepare_cell_plate_table(in);
   host::RealResult rs = host::make_real(1, 9 * setup.pairs.size());
   mom::tables::fill_cell_plate_table(setup, rs.re);
+  mom::tables::require_finite_table(rs.re, 9 * setup.pairs.size(), "RS", "coeff");
 
   host::StructResult result({"IS", "JS", "RS"});
   mom::tables::set_pair_indices(result, setup.pairs);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "errors.hpp"
+#include "finite.hpp"
 #include "interrupt.hpp"
 #include "memory.hpp"
 
@@ -27,6 +28,9 @@ TetraRule make_tetra_rule(const Table& coeff, const Table& weights) {
                           " columns, at least " + std::to_string(count) +
                           " needed (one per value of 'weightsT')");
     }
+    // The four rows of the first Nq columns and the Nq weights enter every table value.
+    require_finite_rows(coeff.data, coeff.rows, 4, count, "argument 'coeffT'");
+    require_finite_rows(weights.data, count, count, 1, "argument 'weightsT'");
   }
   return {coeff, weights.data, count};
 }

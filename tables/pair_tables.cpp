@@ -3,6 +3,7 @@
 #include <string>
 
 #include "errors.hpp"
+#include "finite.hpp"
 #include "interrupt.hpp"
 #include "memory.hpp"
 
@@ -65,6 +66,10 @@ TriangleRule make_triangle_rule(const Table& coeff, const double* weights,
                         " values, at least " + std::to_string(coeff.cols) +
                         " needed (one per column of 'coeff')");
   }
+  // The points and weights enter every table value: the three rows of each column and the
+  // first Nq weights must be finite.
+  require_finite_rows(coeff.data, coeff.rows, 3, coeff.cols, "argument 'coeff'");
+  require_finite_rows(weights, coeff.cols, coeff.cols, 1, "argument 'weights'");
   return {coeff, weights, coeff.cols};
 }
 

@@ -27,7 +27,8 @@
 %   triangle).
 %
 %   Errors carry identifiers "plate_pairs:<mnemonic>" (usage, badType, badSize, badIndex,
-%   badGeometry, outOfMemory).
+%   badGeometry, badValue (a NaN or Inf in the rule, or
+%   rule points so far outside the elements that the values overflow), outOfMemory).
 %
 %   Example (a square of two triangles, centroid rule):
 %       P = [0 1 1 0; 0 0 1 1; 0 0 0 0];  t = [1 2 3 0; 1 3 4 0]';

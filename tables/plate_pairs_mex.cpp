@@ -27,6 +27,8 @@ void plate_pairs(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   host::RealResult ss = host::make_real(1, m);
   host::RealResult rs = host::make_real(1, 9 * m);
   mom::tables::fill_plate_table(setup, ss.re, rs.re);
+  mom::tables::require_finite_table(ss.re, m, "SS", "coeff");
+  mom::tables::require_finite_table(rs.re, 9 * m, "RS", "coeff");
   host::RealResult area = host::make_real(1, n);
   host::RealResult centroid = host::make_real(3, n);
   if (n > 0) {

@@ -17,7 +17,8 @@
 %   on the other, each quadrature point moved by (1, 2, 3)*1e-8 before use).
 %
 %   Errors carry identifiers "seam_pairs:<mnemonic>" (usage, badType, badSize, badIndex,
-%   badGeometry, outOfMemory).
+%   badGeometry, badValue (a NaN or Inf in the rule, or
+%   rule points so far outside the elements that the values overflow), outOfMemory).
 %
 %   Example (two faces of a unit tetrahedron, centroid rule):
 %       P = [0 1 0 0; 0 0 1 0; 0 0 0 1];  F = [1 2 3; 1 2 4]';

@@ -17,7 +17,8 @@ void seam_pairs(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   in.k = host::scalar(prhs[4], "argument 'order'");
 
   const mom::tables::SeamSetup setup = mom::tables::prepare_seam_table(in);
-  host::set_result(plhs, 0, mom::tables::scalar_pair_record(setup, mom::tables::fill_seam_table));
+  host::set_result(plhs, 0,
+                   mom::tables::scalar_pair_record(setup, mom::tables::fill_seam_table, "coeff"));
 }
 
 }  // namespace

@@ -7,11 +7,14 @@
 //   host_probe(6)         issues the warning probe... and returns 1
 //   host_probe(7, x)      integer(x)
 //   host_probe(8, rec)    field_matrix(rec, 'M') needing at least 3 x 2, returns its size
-//   host_probe(9)         sends itself SIGINT, then polls for up to 60 s; returns 0 if never interrupted
+//   host_probe(9)         sends itself SIGINT, then polls for up to 60 s; returns 0 if never
+//                         interrupted
 //   host_probe(10)        number of live working objects of action 9 (0 after an interrupt)
+// A second argument is read through host::argument: missing, it is a "missingArgument" error.
+#include <unistd.h>
+
 #include <chrono>
 #include <csignal>
-#include <unistd.h>
 #include <new>
 #include <stdexcept>
 #include <thread>
@@ -31,11 +34,11 @@ void probe(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
   if (nrhs < 1) host::usage("host_probe needs an action");
   switch (host::integer(prhs[0], "argument 'action'")) {
     case 1: {
-      const std::size_t n = host::field_count(prhs[1], "rec", "Count");
-      const host::Matrix idx = host::field_matrix(prhs[1], "rec", "Idx");
-      const auto v = mom::convert_indices<int>(idx.re, idx.size(), 1, 0,
-                                               static_cast<std::int64_t>(n) - 1,
-                                               host::field_label("rec", "Idx"));
+      const std::size_t n = host::field_count(host::argument(nrhs, prhs, 1), "rec", "Count");
+      const host::Matrix idx = host::field_matrix(host::argument(nrhs, prhs, 1), "rec", "Idx");
+      const auto v =
+          mom::convert_indices<int>(idx.re, idx.size(), 1, 0, static_cast<std::int64_t>(n) - 1,
+                                    host::field_label("rec", "Idx"));
       host::RealResult out = host::make_real(v.size(), 1);
       for (std::size_t i = 0; i < v.size(); ++i) out.re[i] = v[i];
       host::set_result(plhs, 0, std::move(out.array));
@@ -65,10 +68,11 @@ void probe(mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
       break;
     case 7:
       host::set_result(plhs, 0,
-                       host::make_scalar(static_cast<double>(host::integer(prhs[1], "argument 'x'"))));
+                       host::make_scalar(static_cast<double>(
+                           host::integer(host::argument(nrhs, prhs, 1), "argument 'x'"))));
       break;
     case 8: {
-      const host::Matrix m = host::field_matrix(prhs[1], "rec", "M");
+      const host::Matrix m = host::field_matrix(host::argument(nrhs, prhs, 1), "rec", "M");
       host::require_shape(m, 3, 2, host::field_label("rec", "M"));
       host::RealResult out = host::make_real(1, 2);
       out.re[0] = static_cast<double>(m.rows);

@@ -27,6 +27,11 @@ expect_error(@() host_probe(7, NaN), 'host_probe:badScalar');
 expect_error(@() host_probe(7, []), 'host_probe:badScalar');
 expect_error(@() host_probe(7, 'a'), 'host_probe:badScalar');
 expect_error(@() host_probe(7), 'host_probe:missingArgument');
+% Actions that read a second argument, called without it: an identified error, and no read past
+% the argument array (the sanitizer run of this test catches one).
+expect_error(@() host_probe(1), 'host_probe:badRecord');
+expect_error(@() host_probe(8), 'host_probe:badRecord');
+expect_error(@() host_probe(7, 2 + 1i), 'host_probe:badType', 'must be real');
 
 % Results: struct fields in the given order.
 s = host_probe(2);

@@ -90,3 +90,26 @@ expect_error(@() dense_system(sparse(interleave(z)), 0), 'dense_system:badType',
 expect_error(@() dense_system(interleave(z), NaN), 'dense_system:badScalar', 'option');
 expect_error(@() dense_system(interleave(z), []), 'dense_system:badScalar', 'option');
 expect_error(@() dense_system(interleave(z), 1, 'ab'), 'dense_system:badType', 'V');
+
+% The order comes from the number of values of Z, whatever its shape: an empty Z is n = 0
+% (never the row count of an empty array), a 2 x n^2 matrix is the same matrix as the column.
+z = random_symmetric(5, 7);
+v = (1:5).';
+x = dense_system(interleave(z), 1, v);
+assert(dense_system(zeros(180000, 0), 0) == 1);
+assert(isequal(size(dense_system(zeros(180000, 0), 1, [])), [0 1]));
+assert(isequal(size(dense_system(zeros(0, 5000), 1, 1:3)), [0 1]));
+assert(isequal(dense_system(reshape(interleave(z), 2, []), 1, v), x), 'a 2 x n^2 Z');
+assert(isequal(dense_system(reshape(interleave(z), 10, 5), 1, v), x), 'a 10 x 5 Z');
+% Non-finite values that are read end the call naming the position; the unread upper triangle
+% may hold anything.
+zc = interleave(z);  zc(2 * (1 + 5 * 2) + 1) = NaN;    % entry (2, 3): upper triangle, unread
+assert(isequal(dense_system(zc, 1, v), x));
+zc = interleave(z);  zc(2 * (3 + 5 * 1) + 2) = Inf;     % imaginary part of entry (4, 2)
+expect_error(@() dense_system(zc, 0), 'dense_system:badValue', ...
+             'argument ''Z'': value Inf at position 18 (matrix entry (4, 2))');
+expect_error(@() dense_system(zc, 1, v), 'dense_system:badValue', 'position 18');
+expect_error(@() dense_system(interleave(z), 1, [v(1:4); NaN]), 'dense_system:badValue', ...
+             'argument ''V'': value NaN at position 5');
+assert(isequal(dense_system(interleave(z), 1, [v; NaN]), x), 'values of V beyond n are unread');
+expect_error(@() dense_system(interleave(z), 1i), 'dense_system:badType', 'option');

@@ -138,6 +138,54 @@ expect_error(@() excite_plates(h, Ec), 'excite_plates:badIndex', 'TriM');
 
 % Wrong types.
 expect_error(@() excite_cells(G, single([0; 0; 1])), 'excite_cells:badType', 'EfieldD');
+% Complex tables are refused, not read by their real parts.
+G3 = G;  G3.EdgesTN = complex(G.EdgesTN, 1);
+expect_error(@() excite_cells(G3, [0; 0; 1]), 'excite_cells:badType', ...
+             'field ''EdgesTN'' of ''GEOM'' must be real');
+G3 = G;  G3.Contrast_real = complex(G.Contrast_real, 0);
+expect_error(@() excite_cells(G3, [0; 0; 1]), 'excite_cells:badType', 'Contrast_real');
+h = g;  h.TriP = complex(h.TriP, 1);
+expect_error(@() excite_plates(h, Ec), 'excite_plates:badType', ...
+             'field ''TriP'' of ''geom'' must be real');
+h = g;  h.PointsFCRho = complex(h.PointsFCRho, 0);
+expect_error(@() excite_plates(h, Ec), 'excite_plates:badType', 'PointsFCRho');
+
+% Non-finite values that are read end the call with the table and the position; values that
+% are not read (rows of the field beyond the third) may be anything.
+G3 = G;  G3.VolumeT = NaN;
+expect_error(@() excite_cells(G3, [0; 0; 1]), 'excite_cells:badValue', ...
+             'field ''VolumeT'' of ''GEOM'': value NaN at position 1');
+G3 = G;  G3.BasisTC(5) = Inf;
+expect_error(@() excite_cells(G3, [0; 0; 1]), 'excite_cells:badValue', ...
+             'field ''BasisTC'' of ''GEOM'': value Inf at position 5');
+expect_error(@() excite_cells(G, [0; complex(0, NaN); 1]), 'excite_cells:badValue', ...
+             'argument ''EfieldD'' (imaginary part)');
+assert(all(isfinite(excite_cells(G, [0; 0; 1; NaN]))));
+h = g;  h.EdgeLength(2) = -Inf;
+expect_error(@() excite_plates(h, Ec), 'excite_plates:badValue', ...
+             'field ''EdgeLength'' of ''geom'': value -Inf at position 2');
+h = g;  h.PointsFCRho(:) = NaN;
+expect_error(@() excite_plates(h, Ec), 'excite_plates:badValue', 'PointsFCRho');
+Eb = Ec;  Eb(2, g.TriM(1)) = NaN;
+expect_error(@() excite_plates(g, Eb), 'excite_plates:badValue', 'argument ''EfieldM''');
+
+% A result larger than the memory the process may map ends as outOfMemory naming the field
+% that sized it, also under an address-space limit (ulimit -v), where the host's own
+% allocation would fail. (Not under the sanitizer, whose shadow memory needs the address space.)
+expect_error(@() excite_cells(setfield(G0, 'EdgesTotal', 1e15), []), 'excite_cells:outOfMemory', ...
+             '''EdgesTotal'' of ''GEOM''');
+if isempty(getenv('LD_PRELOAD'))
+  code = sprintf(['addpath(''%s''); G = struct(''TetrahedraTotal'', 0, ''EdgesTotal'', 1e9, ' ...
+                  '''EdgesTNI'', [], ''EdgesTN'', [], ''BasisTC'', [], ''VolumeT'', [], ' ...
+                  '''Contrast_real'', [], ''Contrast_imag'', []); try, excite_cells(G, []); ' ...
+                  'catch e, printf(''%%s|%%s\\n'', e.identifier, e.message); end'], ...
+                 fileparts(which('excite_cells')));
+  [~, out] = system(sprintf(['ulimit -v 3000000; %s --norc --quiet --no-window-system ' ...
+                             '--eval "%s" 2>/dev/null'], ...
+                            fullfile(OCTAVE_HOME, 'bin', 'octave-cli'), code));
+  assert(~isempty(strfind(out, 'excite_cells:outOfMemory|')), out);
+  assert(~isempty(strfind(out, '''EdgesTotal'' of ''GEOM''')), out);
+end
 expect_error(@() excite_plates(g, 'abc'), 'excite_plates:badType', 'EfieldM');
 G3 = G;  G3.EdgesTN = int32(G.EdgesTN);
 expect_error(@() excite_cells(G3, [0; 0; 1]), 'excite_cells:badType', 'EdgesTN');

@@ -125,6 +125,31 @@ expect_error(@() hybrid_matrix(g, [], k, w, 0, 2, v), 'hybrid_matrix:badSize', '
 expect_error(@() hybrid_matrix(g, [], k, w, 0, 1, 'abc'), 'hybrid_matrix:badType', 'V');
 expect_error(@() hybrid_matrix(g, [], k, w, 0, 1e15, v), 'hybrid_matrix:badSize', 'V');
 
+% Non-finite values in a table that enters the matrix (or in the right-hand sides) are refused
+% with the field and the first position, never turned into a finite but wrong solution; complex
+% tables and scalars are refused, not read by their real parts.
+bad = g;  bad.ttSS(:) = NaN;
+expect_error(@() hybrid_matrix(bad, [], k, w, 0, 1, v), 'hybrid_matrix:badValue', ...
+             'field ''ttSS'' of ''geom'': value NaN at position 1 ');
+bad = g;  bad.PointsM(2, 3) = -Inf;
+expect_error(@() hybrid_matrix(bad, [], k, w, 0, 0), 'hybrid_matrix:badValue', ...
+             'field ''PointsM'' of ''geom'': value -Inf at position 8 (row 2, column 3)');
+for f = {'EdgeLength', 'PointsFC', 'PointsFCRho', 'PointsMRho', 'WM', 'ttRS'}
+  bad = g;  bad.(f{1})(end) = NaN;
+  expect_error(@() hybrid_matrix(bad, [], k, w, 0, 0), 'hybrid_matrix:badValue', ['''' f{1} '''']);
+end
+vbad = v;  vbad(3) = complex(1, Inf);
+expect_error(@() hybrid_matrix(g, [], k, w, 0, 1, vbad), 'hybrid_matrix:badValue', ...
+             'argument ''V'' (imaginary part): value Inf at position 3');
+bad = g;  bad.TriP = complex(bad.TriP, 1);
+expect_error(@() hybrid_matrix(bad, [], k, w, 0, 0), 'hybrid_matrix:badType', ...
+             'field ''TriP'' of ''geom'' must be real');
+bad = g;  bad.ttSS = complex(bad.ttSS, 0);
+expect_error(@() hybrid_matrix(bad, [], k, w, 0, 0), 'hybrid_matrix:badType', 'ttSS');
+expect_error(@() hybrid_matrix(g, [], k, complex(w, 1), 0, 0), 'hybrid_matrix:badType', 'omega_re');
+expect_error(@() hybrid_matrix(g, [], setfield(k, 'mu', 1i), w, 0, 0), 'hybrid_matrix:badType', ...
+             'field ''mu'' of ''const''');
+
 % A system that cannot be held in memory is refused with the size asked for (a million edges
 % on two triangles: the record is cheap, the 16*N^2 bytes are not).
 big = g;  ne = 1e6;

@@ -52,6 +52,16 @@ assert(all(isfinite(A.SS)));
 assert(isequal(cell_pairs(P, T, c4, w4', 9), A) && isequal(cell_pairs(P, T, [c4 NaN(4, 2)], w4, 9), A));
 assert(isempty(cell_pairs(P, T, one, 1, 0).SS) && isempty(cell_pairs(zeros(3, 0), zeros(4, 0), one, 1, 9).IS));
 
+% Non-finite rule points or weights that are read are refused; complex arguments are refused.
+expect_error(@() cell_pairs(P, T, [c4(:, 1:2) NaN(4, 1) c4(:, 4)], w4, 9), 'cell_pairs:badValue', ...
+             'argument ''coeffT'': value NaN at position 9 (row 1, column 3)');
+expect_error(@() cell_pairs(P, T, c4, [w4(1:3) Inf], 9), 'cell_pairs:badValue', 'weightsT');
+expect_error(@() cell_pairs(P, T, c4, complex(w4, 0), 9), 'cell_pairs:badType', 'weightsT');
+expect_error(@() cell_pairs(P, T, c4, w4, 9i), 'cell_pairs:badType', 'Radius');
+% Rule points far outside their tetrahedra overflow the distances: refused, not returned.
+expect_error(@() cell_pairs(P, T, c4 * 1e200, w4, 9), 'cell_pairs:badValue', ...
+             'field ''SS'' of the result');
+
 % cell_plate_pairs: the triangles of the grid's top face against the tetrahedra.
 [u, v] = ndgrid(0:2, 0:2);
 Pt = [u(:)'; v(:)'; ones(1, 9)];

@@ -110,6 +110,12 @@ expect_error(@() plate_pairs(P, t(1:3, :), coeff, w, 4), 'plate_pairs:badSize', 
 expect_error(@() plate_pairs(P, t, coeff(1:2, :), w, 4), 'plate_pairs:badSize', 'coeff');
 expect_error(@() plate_pairs(P * 1i, t, coeff, w, 4), 'plate_pairs:badType', 'P');
 expect_error(@() plate_pairs(P, int32(t), coeff, w, 4), 'plate_pairs:badType', 't');
+expect_error(@() plate_pairs(P, t, [coeff(:, 1) [0.5; NaN; 0.5] coeff(:, 3:end)], w, 4), ...
+             'plate_pairs:badValue', 'argument ''coeff'': value NaN at position 5 (row 2, column 2)');
+expect_error(@() plate_pairs(P, t, coeff, [w(1:end-1) -Inf], 4), 'plate_pairs:badValue', ...
+             'argument ''weights''');
+assert(isequal(plate_pairs(P, t, coeff, [w NaN], 4), plate_pairs(P, t, coeff, w, 4)), ...
+       'weights beyond the columns of coeff are unread');
 expect_error(@() plate_pairs(P, t, coeff, w, []), 'plate_pairs:badScalar', 'order');
 bad = t;  bad(3, 5) = bad(2, 5);
 expect_error(@() plate_pairs(P, bad, coeff, w, 4), 'plate_pairs:badGeometry', 'triangle 5 has zero area');
