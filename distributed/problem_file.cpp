@@ -98,6 +98,7 @@ bool numeric(const matvar_t* v) {
 double scalar_of(const matvar_t* v, const std::string& what) {
   if (is_empty(v)) fail("badScalar", what + " must be a scalar, not empty");
   if (!numeric(v)) fail("badScalar", what + " must be numeric, not " + class_name(v));
+  if (v->isComplex) fail("badType", what + " must be real");
   return first_value(v);
 }
 
@@ -167,6 +168,7 @@ struct FileRecord {
   double scalar(const char* f) const { return scalar_of(field(f), field_label(name, f)); }
   hybrid::Table table(const char* f) const {
     const Matrix m = matrix_of(field(f), field_label(name, f));
+    if (m.im != nullptr) fail("badType", field_label(name, f) + " must be real");
     return {m.re, m.rows, m.cols};
   }
 };

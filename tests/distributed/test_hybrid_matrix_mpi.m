@@ -97,6 +97,13 @@ catch e
   assert(strcmp(e.identifier, 'hybrid_matrix_mpi:badSize'), e.identifier);
   assert(strcmp(e.message, ['hybrid_matrix_mpi: ', module_message]), e.message);
 end
+% A complex table where a real one belongs is refused as the module refuses it, not read by
+% its real part.
+cgeom = pec.geom;
+cgeom.TriP = complex(cgeom.TriP, 1);
+expect_error(@() hybrid_matrix(cgeom, [], pec.const, pec.omega, 0, 0), 'hybrid_matrix:badType');
+expect_error(@() hybrid_matrix_mpi(cgeom, [], pec.const, pec.omega, 0, 0, 'ranks', 1, ...
+                                   limit{:}, where{:}), 'hybrid_matrix_mpi:badType');
 nogeom = rmfield(die.GEOM, 'BasisTC');
 expect_error(@() hybrid_matrix_mpi([], nogeom, die.const, die.omega, 0, 0, 'ranks', 2, ...
                                    limit{:}, where{:}), 'hybrid_matrix_mpi:missingField');
