@@ -152,6 +152,9 @@ HMatrix::HMatrix(const double* points, std::size_t n, const ClusterSettings& clu
   hmat_settings_t settings;
   hmat_get_parameters(&settings);
   settings.maxLeafSize = clusters.leaf_size;
+  // Every far block by ACA+, however small: the library would otherwise compute blocks below
+  // 100 rows in full and compress them by SVD, and here each entry is costly.
+  settings.compressionMinLeafSize = 0;
   hmat_set_parameters(&settings);
 
   Algorithms alg;

@@ -36,6 +36,13 @@ class EntrySource {
   // several calls running at once; it must not keep pointers to its arguments.
   virtual void block(const int* rows, std::size_t nr, const int* cols, std::size_t nc,
                      cplx* out) const = 0;
+  // out[i] = A(i, i) for i < n; by default one 1 × 1 block at a time.
+  virtual void diagonal(std::size_t n, cplx* out) const {
+    for (std::size_t i = 0; i < n; ++i) {
+      const int k = static_cast<int>(i);
+      block(&k, 1, &k, 1, out + i);
+    }
+  }
 };
 
 struct ClusterSettings {
