@@ -22,6 +22,9 @@
 %     verbose      print each stage as it starts (default false)
 %     time_fill    also time the fill alone, with a fill-only hybrid_matrix call (negative
 %                  flag), to split the module time into fill and solve (default true)
+%     solver       'dense' (default: hybrid_matrix), 'compressed' or a struct of
+%                  compressed_solve options (hierarchical-matrix solve; its info struct is
+%                  returned in seconds.compressed)
 %     mesh         {P, t} to use instead of meshing with gmsh
 %
 %   result fields:
@@ -47,7 +50,7 @@
 function result = sphere_study(varargin)
   opt = struct('radius', 1, 'ka', 1, 'unknowns', 1000, 'npoints', 6, 'near_factor', 9, ...
                'units', 'normalized', 'ntheta', 181, 'verbose', false, 'mesh', [], ...
-               'time_fill', true);
+               'time_fill', true, 'solver', 'dense');
   opt = study_options('sphere_study', opt, varargin, ...
                       {'plate_pairs', 'hybrid_matrix', 'excite_plates'});
 

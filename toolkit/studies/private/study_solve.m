@@ -2,8 +2,27 @@
 % GEOM, either [] when absent) for the excitation V, timing the call into seconds.fill_solve.
 % With opt.time_fill a fill-only call is timed first (seconds.fill, else NaN), so that
 % seconds.solve = fill_solve - fill is the factorisation and solve alone. n is the unknown
-% count the stage lines show.
+% count the stage lines show. opt.solver other than 'dense' ('compressed', or a struct of
+% compressed_solve options) solves with compressed_solve instead; its info struct goes to
+% seconds.compressed, the entry fill (diagonal and compressed assembly) to seconds.fill.
 function [x, seconds] = study_solve(opt, seconds, n, geom, GEOM, const, omega, V)
+  if ~(ischar(opt.solver) && strcmp(opt.solver, 'dense'))
+    options = opt.solver;
+    if ischar(options)
+      if ~strcmp(options, 'compressed')
+        error('study:solver', 'solver must be ''dense'', ''compressed'' or an options struct');
+      end
+      options = struct();
+    end
+    study_say(opt, 'compressed fill and solve (%d unknowns)', n);
+    clock0 = tic();
+    [x, info] = compressed_solve(geom, GEOM, const, omega, 0, V, options);
+    seconds.fill_solve = toc(clock0);
+    seconds.fill = info.time.diagonal + info.time.assembly;
+    seconds.solve = seconds.fill_solve - seconds.fill;
+    seconds.compressed = info;
+    return;
+  end
   seconds.fill = NaN;
   if opt.time_fill
     study_say(opt, 'filling alone, for its time (%d unknowns)', n);
