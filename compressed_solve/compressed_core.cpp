@@ -87,7 +87,7 @@ Result solve(const EntrySource& z, const double* centres, std::size_t n, const d
   const std::size_t values = checked_mul(n, m, "the solutions");
   out.x = make_buffer<cplx>(values, "the solutions");
   if (n == 0) return out;
-  const double factor_tol = o.factor_tol > 0.0 ? o.factor_tol : o.tol;
+  const double factor_tol = o.factor_tol > 0.0 ? o.factor_tol : std::max(o.tol, 1e-2);
   const bool refine = o.refine < 0 ? factor_tol > o.tol : o.refine != 0;
   const double refine_tol = o.refine_tol > 0.0 ? o.refine_tol : o.tol;
   Info& info = out.info;
@@ -165,14 +165,17 @@ Result solve(const EntrySource& z, const double* centres, std::size_t n, const d
   t0 = std::chrono::steady_clock::now();
   std::vector<cplx> ay = make_buffer<cplx>(values, "the residual");
   h.apply(y.data(), ay.data(), m);
-  double r2 = 0.0, v2 = 0.0;
+  double r2 = 0.0, v2 = 0.0, rs2 = 0.0, b2 = 0.0;
   for (std::size_t q = 0; q < m; ++q) {
     for (std::size_t i = 0; i < n; ++i) {
       const std::size_t k = i + n * q;
       r2 += std::norm((ay[k] - b[k]) / s[i]);
       v2 += std::norm(b[k] / s[i]);
+      rs2 += std::norm(ay[k] - b[k]);
+      b2 += std::norm(b[k]);
     }
   }
+  info.scaled_residual = b2 > 0.0 ? std::sqrt(rs2 / b2) : 0.0;
   for (std::size_t q = 0; q < m; ++q) {
     for (std::size_t i = 0; i < n; ++i) y[i + n * q] *= s[i];
   }

@@ -7,9 +7,14 @@
 //   2. the H-matrix of A from the unknowns' centres (ACA+ at `tol`), lower half only when the
 //      factorisation is LDLᵀ;
 //   3. a copy factorised by H-LDLᵀ (H-LU when asked for, or when the library's LDLᵀ is not the
-//      complex symmetric one) with low-rank truncation at `factor_tol`;
-//   4. Y = A⁻¹·S·V through the factors, then, when refinement is on, restarted GMRES on A·Y = S·V
-//      with the compressed A as operator and the factors as preconditioner; X = S·Y;
+//      complex symmetric one) with low-rank truncation at `factor_tol`. By default that is a
+//      coarse 1e-2: the truncations of the factorisation cost far more than those of the
+//      assembly, and a few GMRES steps with the accurate compressed operator recover the
+//      accuracy (each step a compressed product and a solve, both cheap);
+//   4. Y = A⁻¹·S·V through the factors, then, when refinement is on (by default when
+//      factor_tol > tol), restarted GMRES on A·Y = S·V with the compressed A as operator and
+//      the factors as preconditioner, to the relative residual refine_tol of the equilibrated
+//      system; X = S·Y;
 //   5. the residual ‖Z·X − V‖/‖V‖ with the compressed operator and, on request, with the exact
 //      Z read block by block.
 #pragma once
@@ -23,8 +28,8 @@ namespace mom::compressed {
 
 struct Options {
   double tol = 1e-4;         // ACA+ tolerance of the compressed matrix
-  double factor_tol = 0.0;   // truncation tolerance of the factorisation; 0: the same as tol
-  int leaf_size = 64;        // largest cluster of the tree
+  double factor_tol = 0.0;   // truncation tolerance of the factorisation; 0: max(tol, 1e-2)
+  int leaf_size = 128;       // largest cluster of the tree
   double eta = 2.0;          // admissibility parameter
   int refine = -1;           // GMRES refinement: 1 on, 0 off, −1: on when factor_tol > tol
   double refine_tol = 0.0;   // residual target of the refinement; 0: tol
@@ -35,6 +40,7 @@ struct Options {
 
 struct Info {
   double residual = 0.0;        // ‖Z̃·X − V‖_F/‖V‖_F, Z̃ the compressed matrix (unscaled)
+  double scaled_residual = 0.0;  // ‖Ã·Y − S·V‖_F/‖S·V‖_F for the equilibrated system
   double exact_residual = -1.0; // the same with the exact Z; −1 when not measured
   std::size_t matrix_bytes = 0;  // compressed matrix
   std::size_t factor_bytes = 0;  // its factors

@@ -17,15 +17,17 @@
 %   opts   optional struct; every field optional:
 %            tol             compression tolerance of the matrix (default 1e-4): the solution
 %                            agrees with the dense one to about 10*tol relative
-%            factor_tol      truncation tolerance of the factorisation (default tol); a
-%                            coarser one is cheaper and, with refinement, still reaches tol
-%            leaf_size       largest group of unknowns of the cluster tree (default 64)
+%            factor_tol      truncation tolerance of the factorisation (default
+%                            max(tol, 1e-2)): a coarse factorisation is much cheaper, and
+%                            a few refinement steps with the compressed matrix recover tol
+%            leaf_size       largest group of unknowns of the cluster tree (default 128)
 %            eta             admissibility parameter (default 2): two groups are far when the
 %                            smaller diameter is at most eta times their distance
 %            refine          true: refine the solution by GMRES with the compressed matrix as
 %                            operator and the factors as preconditioner (default: only when
 %                            factor_tol > tol)
-%            refine_tol      relative residual target of the refinement (default tol)
+%            refine_tol      relative residual target of the refinement, on the
+%                            equilibrated system (default tol)
 %            max_iterations  GMRES iterations per right-hand side (default 100)
 %            exact_residual  true: also measure |Z*X - V|/|V| with the exact Z, computed
 %                            block by block (costs about one dense fill, no N^2 memory)
@@ -34,7 +36,8 @@
 %   X      the solutions, column after column, as one (N*m) x 1 complex column (the layout of
 %          HYBRID_MATRIX).
 %   info   struct: unknowns; residual (|Z~*X - V|/|V|, Frobenius norms, Z~ the compressed
-%          matrix); exact_residual (NaN unless asked for); matrix_bytes and factor_bytes
+%          matrix); scaled_residual (the same for the equilibrated system, which the
+%          refinement drives below refine_tol); exact_residual (NaN unless asked for); matrix_bytes and factor_bytes
 %          (memory of the compressed matrix and of its factors); compression_ratio
 %          (matrix_bytes / (16*N^2), the dense matrix); largest_rank (largest cross-
 %          approximation rank of a far block); full_blocks, low_rank_blocks; ldlt (1 for

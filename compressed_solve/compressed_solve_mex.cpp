@@ -1,6 +1,7 @@
 // [X, info] = compressed_solve(geom, GEOM, const, omega_re, omega_im, V[, opts]): the solutions
 // of the hybrid_matrix system for the columns of V through a hierarchical-matrix (hmat-oss)
 // factorisation, without forming the dense matrix.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -100,11 +101,12 @@ host::Array info_struct(const mom::compressed::Info& i, std::size_t n, const mom
   t.set("residual", host::make_scalar(i.time_residual));
   t.set("total", host::make_scalar(i.time_diagonal + i.time_assembly + i.time_factorisation +
                                    i.time_solve + i.time_refinement + i.time_residual));
-  host::StructResult s({"unknowns", "residual", "exact_residual", "matrix_bytes", "factor_bytes",
+  host::StructResult s({"unknowns", "residual", "scaled_residual", "exact_residual", "matrix_bytes", "factor_bytes",
                         "compression_ratio", "largest_rank", "full_blocks", "low_rank_blocks",
                         "ldlt", "iterations", "tol", "factor_tol", "time"});
   s.set("unknowns", host::make_scalar(static_cast<double>(n)));
   s.set("residual", host::make_scalar(i.residual));
+  s.set("scaled_residual", host::make_scalar(i.scaled_residual));
   s.set("exact_residual", host::make_scalar(i.exact_residual < 0.0
                                                 ? std::numeric_limits<double>::quiet_NaN()
                                                 : i.exact_residual));
@@ -117,7 +119,7 @@ host::Array info_struct(const mom::compressed::Info& i, std::size_t n, const mom
   s.set("ldlt", host::make_scalar(i.ldlt ? 1.0 : 0.0));
   s.set("iterations", host::make_scalar(i.iterations));
   s.set("tol", host::make_scalar(o.tol));
-  s.set("factor_tol", host::make_scalar(o.factor_tol > 0.0 ? o.factor_tol : o.tol));
+  s.set("factor_tol", host::make_scalar(o.factor_tol > 0.0 ? o.factor_tol : std::max(o.tol, 1e-2)));
   s.set("time", t.release());
   return s.release();
 }

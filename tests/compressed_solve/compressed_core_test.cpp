@@ -106,6 +106,7 @@ TEST(CompressedSolve, ErrorsFallWithTheToleranceAndResidualsAgreeWithADenseProdu
     mom::compressed::Options o;
     o.tol = tol;
     o.leaf_size = 32;
+    o.factor_tol = tol;
     o.exact_residual = true;
     const mom::compressed::Result r = mom::compressed::solve(z, z.points(), n, v.re.data(), v.im.data(), 2, o);
     const double error = relative_error(r.x, ref);
