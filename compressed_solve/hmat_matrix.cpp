@@ -13,6 +13,7 @@
 
 #include "errors.hpp"
 #include "interrupt.hpp"
+#include "memory.hpp"
 
 namespace mom::compressed {
 
@@ -171,6 +172,14 @@ HMatrix::HMatrix(const double* points, std::size_t n, const ClusterSettings& clu
                                                       alg.admissibility);
   if (h_->matrix == nullptr) throw OutOfMemory("the H-matrix library could not build the blocks");
   hm.set_low_rank_epsilon(h_->matrix, tol);
+  // The block structure knows the near-field (full) blocks before any entry is computed: refuse
+  // now, with a message, rather than be stopped by the operating system halfway through.
+  {
+    hmat_info_t info{};
+    hm.get_info(h_->matrix, &info);
+    ensure_memory(checked_mul(info.full_size, sizeof(cplx), "the near-field blocks"),
+                  "the near-field blocks of the compressed matrix");
+  }
 
   Assembly assembly;
   assembly.source = &source;
