@@ -146,7 +146,10 @@ Result solve(const EntrySource& z, const double* centres, std::size_t n, const d
   info.time_solve = seconds_since(t0);
 
   t0 = std::chrono::steady_clock::now();
-  const Apply apply_a = [&h](const cplx* in, cplx* o2) { h.apply(in, o2, 1); };
+  const Apply apply_a = [&h](const cplx* in, cplx* o2) {
+    poll_interrupt();
+    h.apply(in, o2, 1);
+  };
   const Apply apply_m = [&f, n](const cplx* in, cplx* o2) {
     std::copy(in, in + n, o2);
     f.solve(o2, 1);

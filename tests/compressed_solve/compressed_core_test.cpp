@@ -97,7 +97,7 @@ struct Rhs {
 };
 
 TEST(CompressedSolve, ErrorsFallWithTheToleranceAndResidualsAgreeWithADenseProduct) {
-  ScaledKernel z(10);  // 1000 unknowns
+  ScaledKernel z(9);  // 729 unknowns
   const std::size_t n = z.order();
   const Rhs v(n, 2);
   const std::vector<cplx> ref = dense_solution(z, v.re.data(), v.im.data(), 2);

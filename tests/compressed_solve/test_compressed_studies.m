@@ -1,6 +1,7 @@
-% The README's three scattering studies (PEC sphere; dielectric sphere, lossless and lossy;
-% coated PEC sphere, lossless and lossy) solved by compressed_solve at its default tolerance:
-% the cross-sections agree with the dense solve on the same mesh within 0.1 %.
+% The README's three scattering studies (PEC sphere; dielectric sphere; coated PEC sphere,
+% lossless and lossy) solved by compressed_solve at its default tolerance: the cross-sections
+% agree with the dense solve on the same mesh within 0.1 %. (The lossy dielectric sphere is
+% left out for time: absorption is checked on the lossy coating.)
 
 quiet = {'ntheta', 19, 'time_fill', false};
 function check(what, dense, compressed, fields)
@@ -23,11 +24,11 @@ c = sphere_study('ka', 1, 'mesh', {d.P, d.t}, 'solver', 'compressed', quiet{:});
 check('PEC sphere', d, c, {'ext'});
 
 % Lossless and lossy on one mesh each, as the README's studies do.
-studies = {'dielectric', {'ka', 0.8}, 1000; 'coated', {'core', 0.6, 'ka', 1}, 1300};
+studies = {'dielectric', {'ka', 0.8}, 1000, 0; 'coated', {'core', 0.6, 'ka', 1}, 1300, [0 0.5]};
 for s = 1:rows(studies)
-  [what, shape, n] = studies{s, :};
+  [what, shape, n, losses] = studies{s, :};
   mesh = {};
-  for tand = [0 0.5]
+  for tand = losses
     args = [shape, {'eps_r', 4, 'tan_delta', tand}, quiet];
     if isempty(mesh)
       d = dielectric_study(args{:}, 'unknowns', n);
