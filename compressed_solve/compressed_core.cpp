@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <cmath>
 #include <string>
 
@@ -124,10 +125,15 @@ Result solve(const EntrySource& z, const double* centres, std::size_t n, const d
       static_cast<double>(info.matrix_bytes) / (16.0 * static_cast<double>(n) * static_cast<double>(n));
 
   // 3. The factors, in a copy: the compressed matrix stays for the residual and the refinement.
+  // When the copy would not fit in the available memory (or when asked), the compressed matrix
+  // itself is factorised, at tol: no refinement and no compressed residual then.
   t0 = std::chrono::steady_clock::now();
-  ensure_memory(info.matrix_bytes, "the copy of the compressed matrix to be factorised");
-  HMatrix f = h.copy();
-  f.factorise(info.ldlt ? Factorisation::ldlt : Factorisation::lu, factor_tol);
+  info.in_place = o.in_place || info.matrix_bytes + info.matrix_bytes / 4 > available_memory_bytes();
+  std::optional<HMatrix> copy;
+  if (!info.in_place) copy.emplace(h.copy());
+  HMatrix& f = info.in_place ? h : *copy;
+  f.factorise(info.ldlt ? Factorisation::ldlt : Factorisation::lu,
+              info.in_place ? o.tol : factor_tol);
   info.time_factorisation = seconds_since(t0);
   info.factor_bytes = f.storage().entries * sizeof(cplx);
 
@@ -154,7 +160,7 @@ Result solve(const EntrySource& z, const double* centres, std::size_t n, const d
     std::copy(in, in + n, o2);
     f.solve(o2, 1);
   };
-  if (refine) {
+  if (refine && !info.in_place) {
     for (std::size_t q = 0; q < m; ++q) {
       const GmresResult g = gmres(apply_a, apply_m, b.data() + n * q, y.data() + n * q, n,
                                   refine_tol, o.max_iterations);
@@ -166,24 +172,28 @@ Result solve(const EntrySource& z, const double* centres, std::size_t n, const d
 
   // 5. Residuals on the original scale: Z·X − V = S⁻¹·(A·Y − S·V), with X = S·Y.
   t0 = std::chrono::steady_clock::now();
-  std::vector<cplx> ay = make_buffer<cplx>(values, "the residual");
-  h.apply(y.data(), ay.data(), m);
   double r2 = 0.0, v2 = 0.0, rs2 = 0.0, b2 = 0.0;
+  std::vector<cplx> ay;
+  if (!info.in_place) {
+    ay = make_buffer<cplx>(values, "the residual");
+    h.apply(y.data(), ay.data(), m);
+  }
   for (std::size_t q = 0; q < m; ++q) {
     for (std::size_t i = 0; i < n; ++i) {
       const std::size_t k = i + n * q;
-      r2 += std::norm((ay[k] - b[k]) / s[i]);
       v2 += std::norm(b[k] / s[i]);
-      rs2 += std::norm(ay[k] - b[k]);
       b2 += std::norm(b[k]);
+      if (info.in_place) continue;
+      r2 += std::norm((ay[k] - b[k]) / s[i]);
+      rs2 += std::norm(ay[k] - b[k]);
     }
   }
-  info.scaled_residual = b2 > 0.0 ? std::sqrt(rs2 / b2) : 0.0;
+  info.scaled_residual = info.in_place ? -1.0 : b2 > 0.0 ? std::sqrt(rs2 / b2) : 0.0;
   for (std::size_t q = 0; q < m; ++q) {
     for (std::size_t i = 0; i < n; ++i) y[i + n * q] *= s[i];
   }
   const double vnorm = std::sqrt(v2);
-  info.residual = vnorm > 0.0 ? std::sqrt(r2) / vnorm : 0.0;
+  info.residual = info.in_place ? -1.0 : vnorm > 0.0 ? std::sqrt(r2) / vnorm : 0.0;
   if (o.exact_residual) {
     const double r = exact_residual_norm(z, n, out.x, m, v_re, v_im);
     info.exact_residual = vnorm > 0.0 ? r / vnorm : 0.0;

@@ -36,11 +36,13 @@ struct Options {
   int max_iterations = 100;  // GMRES operator applications per right-hand side
   bool exact_residual = false;  // also measure the residual with the exact matrix
   bool lu = false;              // H-LU instead of H-LDLᵀ
+  bool in_place = false;        // factorise the compressed matrix itself (also chosen when a
+                                // copy would not fit in memory): no refinement, no residual
 };
 
 struct Info {
-  double residual = 0.0;        // ‖Z̃·X − V‖_F/‖V‖_F, Z̃ the compressed matrix (unscaled)
-  double scaled_residual = 0.0;  // ‖Ã·Y − S·V‖_F/‖S·V‖_F for the equilibrated system
+  double residual = 0.0;        // ‖Z̃·X − V‖_F/‖V‖_F, Z̃ the compressed matrix; −1 in place
+  double scaled_residual = 0.0;  // ‖Ã·Y − S·V‖_F/‖S·V‖_F, equilibrated system; −1 in place
   double exact_residual = -1.0; // the same with the exact Z; −1 when not measured
   std::size_t matrix_bytes = 0;  // compressed matrix
   std::size_t factor_bytes = 0;  // its factors
@@ -48,6 +50,7 @@ struct Info {
   int largest_rank = 0;            // largest cross-approximation rank of a far block
   std::size_t full_blocks = 0, low_rank_blocks = 0;
   bool ldlt = false;               // LDLᵀ (true) or LU (false)
+  bool in_place = false;           // the compressed matrix itself was factorised
   int iterations = 0;              // GMRES operator applications, all right-hand sides
   // Wall-clock seconds of each phase.
   double time_diagonal = 0.0, time_assembly = 0.0, time_factorisation = 0.0, time_solve = 0.0,

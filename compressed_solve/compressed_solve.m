@@ -32,6 +32,9 @@
 %            exact_residual  true: also measure |Z*X - V|/|V| with the exact Z, computed
 %                            block by block (costs about one dense fill, no N^2 memory)
 %            lu              true: hierarchical LU instead of L*D*L.'
+%            in_place        true: factorise the compressed matrix itself, at tol, instead
+%                            of a copy: about half the memory, no refinement, residual NaN
+%                            (chosen by itself when the copy would not fit in memory)
 %
 %   X      the solutions, column after column, as one (N*m) x 1 complex column (the layout of
 %          HYBRID_MATRIX).
@@ -41,7 +44,8 @@
 %          (memory of the compressed matrix and of its factors); compression_ratio
 %          (matrix_bytes / (16*N^2), the dense matrix); largest_rank (largest cross-
 %          approximation rank of a far block); full_blocks, low_rank_blocks; ldlt (1 for
-%          L*D*L.', 0 for L*U); iterations (GMRES, all columns); tol, factor_tol; time (seconds
+%          L*D*L.', 0 for L*U); in_place (1 when the matrix itself was factorised);
+%          iterations (GMRES, all columns); tol, factor_tol; time (seconds
 %          of each phase: diagonal, assembly, factorisation, solve, refinement, residual, total).
 %
 %   As HYBRID_MATRIX, the system is equilibrated by D = diag(1./sqrt(abs(diag(Z)))) before it
@@ -49,7 +53,7 @@
 %   The unknowns are grouped by their centres (edge midpoints of the surface unknowns, centres
 %   of the tetrahedra of each volume unknown) in one cluster tree. The factorisation keeps a
 %   copy of the compressed matrix for the residual and the refinement: memory is about
-%   matrix_bytes + factor_bytes. Errors are identified "compressed_solve:<mnemonic>" (those of
+%   matrix_bytes + factor_bytes (or factor_bytes alone in place). Errors are identified "compressed_solve:<mnemonic>" (those of
 %   HYBRID_MATRIX, and badOption for opts).
 %
 %   License: this module links the hierarchical-matrix library hmat-oss, which is distributed

@@ -45,7 +45,7 @@ class BlockFillSource : public mom::compressed::EntrySource {
 
 constexpr const char* kOptionNames[] = {"tol",        "factor_tol",     "leaf_size",
                                         "eta",        "refine",         "refine_tol",
-                                        "max_iterations", "exact_residual", "lu"};
+                                        "max_iterations", "exact_residual", "lu", "in_place"};
 
 mom::compressed::Options read_options(const mxArray* opts) {
   mom::compressed::Options o;
@@ -86,6 +86,7 @@ mom::compressed::Options read_options(const mxArray* opts) {
   integer("max_iterations", o.max_iterations);
   logical("exact_residual", o.exact_residual);
   logical("lu", o.lu);
+  logical("in_place", o.in_place);
   mom::compressed::check_options(o);
   return o;
 }
@@ -103,10 +104,11 @@ host::Array info_struct(const mom::compressed::Info& i, std::size_t n, const mom
                                    i.time_solve + i.time_refinement + i.time_residual));
   host::StructResult s({"unknowns", "residual", "scaled_residual", "exact_residual", "matrix_bytes", "factor_bytes",
                         "compression_ratio", "largest_rank", "full_blocks", "low_rank_blocks",
-                        "ldlt", "iterations", "tol", "factor_tol", "time"});
+                        "ldlt", "in_place", "iterations", "tol", "factor_tol", "time"});
   s.set("unknowns", host::make_scalar(static_cast<double>(n)));
-  s.set("residual", host::make_scalar(i.residual));
-  s.set("scaled_residual", host::make_scalar(i.scaled_residual));
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  s.set("residual", host::make_scalar(i.residual < 0.0 ? nan : i.residual));
+  s.set("scaled_residual", host::make_scalar(i.scaled_residual < 0.0 ? nan : i.scaled_residual));
   s.set("exact_residual", host::make_scalar(i.exact_residual < 0.0
                                                 ? std::numeric_limits<double>::quiet_NaN()
                                                 : i.exact_residual));
@@ -117,6 +119,7 @@ host::Array info_struct(const mom::compressed::Info& i, std::size_t n, const mom
   s.set("full_blocks", host::make_scalar(static_cast<double>(i.full_blocks)));
   s.set("low_rank_blocks", host::make_scalar(static_cast<double>(i.low_rank_blocks)));
   s.set("ldlt", host::make_scalar(i.ldlt ? 1.0 : 0.0));
+  s.set("in_place", host::make_scalar(i.in_place ? 1.0 : 0.0));
   s.set("iterations", host::make_scalar(i.iterations));
   s.set("tol", host::make_scalar(o.tol));
   s.set("factor_tol", host::make_scalar(o.factor_tol > 0.0 ? o.factor_tol : std::max(o.tol, 1e-2)));

@@ -80,6 +80,10 @@ assert(info.iterations > 0 && info.factor_tol == 1e-2, 'refined');
 assert(relative(x, xd) < 1e-5, sprintf('refined: error %g', relative(x, xd)));
 [x, info] = compressed_solve(g, [], k, w, 0, V, struct('leaf_size', 16, 'tol', 1e-6, 'lu', true));
 assert(info.ldlt == 0 && relative(x, xd) < 1e-5);
+% Factorised in place, at tol: as accurate, no residual without the compressed matrix.
+[x, info] = compressed_solve(g, [], k, w, 0, V, struct('leaf_size', 16, 'tol', 1e-5, 'in_place', true));
+assert(info.in_place == 1 && isnan(info.residual) && info.iterations == 0);
+assert(relative(x, xd) < 1e-4, sprintf('in place: error %g', relative(x, xd)));
 
 % Malformed input: identified errors naming the argument or option.
 expect_error(@() compressed_solve(g, [], k, w, 0, ones(3, 1)), 'compressed_solve:badSize');
