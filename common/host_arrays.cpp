@@ -103,6 +103,14 @@ bool has_field(const mxArray* record, const char* field_name) {
          mxGetFieldNumber(record, field_name) >= 0;
 }
 
+std::vector<std::string> field_names(const mxArray* record) {
+  std::vector<std::string> names;
+  if (record == nullptr || !mxIsStruct(record)) return names;
+  const int count = mxGetNumberOfFields(record);
+  for (int i = 0; i < count; ++i) names.emplace_back(mxGetFieldNameByNumber(record, i));
+  return names;
+}
+
 Matrix field_matrix(const mxArray* record, const char* record_name, const char* field_name) {
   return matrix(field(record, record_name, field_name), field_label(record_name, field_name));
 }

@@ -35,6 +35,9 @@
 %     ntheta       angles per cut, 0..180 degrees (default 181)
 %     verbose      print each stage as it starts (default false)
 %     time_fill    also time the fill alone (default true)
+%     solver       'dense' (default: hybrid_matrix), 'compressed' or a struct of
+%                  compressed_solve options (hierarchical-matrix solve; its info struct is
+%                  returned in seconds.compressed)
 %     mesh         {P, T, layer} to use instead of meshing (layer: 1 core, 2 coating)
 %     ranks        0 (default): solve with hybrid_matrix in this process; P > 0: with
 %                  hybrid_matrix_mpi on P MPI ranks (same solution to rounding)
@@ -65,7 +68,8 @@ function result = dielectric_study(varargin)
   opt = struct('radius', 1, 'core', 0, 'ka', 0.8, 'eps_r', 4, 'tan_delta', 0, ...
                'unknowns', 1000, 'accuracy', 'standard', 'tet_points', [], 'face_points', [], ...
                'near_factor', [], 'units', 'normalized', 'ntheta', 181, 'verbose', false, ...
-               'mesh', [], 'time_fill', true, 'ranks', 0);
+               'mesh', [], 'time_fill', true, 'ranks', 0, ...
+               'solver', 'dense');
   opt = study_options('dielectric_study', opt, varargin, ...
                       {'basis', 'cell_pairs', 'seam_pairs', 'cell_plate_pairs', 'plate_pairs', ...
                        'hybrid_matrix', 'excite_cells', 'excite_plates'});

@@ -30,6 +30,9 @@
 %     verbose      print each stage as it starts (default false)
 %     time_fill    also time the fill alone, with a fill-only hybrid_matrix call (negative
 %                  flag), to split the module time into fill and solve (default true)
+%     solver       'dense' (default: hybrid_matrix), 'compressed' or a struct of
+%                  compressed_solve options (hierarchical-matrix solve; its info struct is
+%                  returned in seconds.compressed)
 %     mesh         {P, t} to use instead of meshing with gmsh
 %     ranks        0 (default): solve with hybrid_matrix in this process; P > 0: with
 %                  hybrid_matrix_mpi on P MPI ranks (same solution to rounding)
@@ -58,7 +61,8 @@
 function result = sphere_study(varargin)
   opt = struct('radius', 1, 'ka', 1, 'unknowns', 1000, 'accuracy', 'standard', 'npoints', [], ...
                'near_factor', [], 'rhs', [], 'units', 'normalized', 'ntheta', 181, ...
-               'verbose', false, 'mesh', [], 'time_fill', true, 'far_factor', [], 'ranks', 0);
+               'verbose', false, 'mesh', [], 'time_fill', true, 'far_factor', [], 'ranks', 0, ...
+               'solver', 'dense');
   opt = study_options('sphere_study', opt, varargin, ...
                       {'plate_pairs', 'hybrid_matrix', 'excite_plates'});
   acc = accuracy_settings(opt.accuracy);

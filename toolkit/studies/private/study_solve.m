@@ -5,11 +5,34 @@
 % count the stage lines show. A non-empty opt.hybrid_options is passed as hybrid_matrix's
 % options argument (ninth, after V and an unused eighth). With opt.ranks > 0 the distributed
 % program solves instead (hybrid_matrix_mpi on that many MPI ranks, default fill), which
-% reports its own fill time.
+% reports its own fill time. opt.solver other than 'dense' ('compressed', or a struct of
+% compressed_solve options) solves with compressed_solve instead; its info struct goes to
+% seconds.compressed, the entry fill (diagonal and compressed assembly) to seconds.fill.
 function [x, seconds] = study_solve(opt, seconds, n, geom, GEOM, const, omega, V)
   extra = {};
   if isfield(opt, 'hybrid_options') && ~isempty(opt.hybrid_options)
     extra = {[], opt.hybrid_options};
+  end
+  if isfield(opt, 'solver') && ~(ischar(opt.solver) && strcmp(opt.solver, 'dense'))
+    if ~isempty(extra) || (isfield(opt, 'ranks') && opt.ranks > 0)
+      error('study:solver', ['the compressed solve takes the default far-pair treatment and ' ...
+                             'runs in this process: choose the dense solver for these options']);
+    end
+    options = opt.solver;
+    if ischar(options)
+      if ~strcmp(options, 'compressed')
+        error('study:solver', 'solver must be ''dense'', ''compressed'' or an options struct');
+      end
+      options = struct();
+    end
+    study_say(opt, 'compressed fill and solve (%d unknowns)', n);
+    clock0 = tic();
+    [x, info] = compressed_solve(geom, GEOM, const, omega, 0, V, options);
+    seconds.fill_solve = toc(clock0);
+    seconds.fill = info.time.diagonal + info.time.assembly;
+    seconds.solve = seconds.fill_solve - seconds.fill;
+    seconds.compressed = info;
+    return;
   end
   seconds.fill = NaN;
   if isfield(opt, 'ranks') && opt.ranks > 0
