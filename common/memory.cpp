@@ -80,6 +80,10 @@ std::size_t available_memory_bytes() {
 }
 
 void ensure_memory(std::size_t bytes, const char* what) {
+  // Asking the system costs two file reads; a request this small is not worth them (block
+  // fills request scratch on every call), and its failure still ends as bad_alloc, which
+  // make_buffer turns into OutOfMemory.
+  if (bytes < kSmallRequestBytes) return;
   const std::size_t available = available_memory_bytes();
   if (bytes > available) {
     throw OutOfMemory("not enough memory for " + std::string(what) + ": " + format_bytes(bytes) +

@@ -25,8 +25,11 @@ std::size_t checked_add(std::size_t a, std::size_t b, const char* what);
 // the largest size_t when neither can be determined.
 std::size_t available_memory_bytes();
 
+// Requests below this size are not compared with the available memory (see ensure_memory).
+inline constexpr std::size_t kSmallRequestBytes = std::size_t{16} << 20;
+
 // Throws OutOfMemory ("not enough memory for <what>: 1.23 GiB requested, 0.50 GiB available")
-// when `bytes` exceeds the available memory.
+// when `bytes` (16 MiB or more) exceeds the available memory.
 void ensure_memory(std::size_t bytes, const char* what);
 
 // Human-readable byte count, e.g. "1.50 GiB".
