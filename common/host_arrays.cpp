@@ -103,6 +103,8 @@ bool has_field(const mxArray* record, const char* field_name) {
          mxGetFieldNumber(record, field_name) >= 0;
 }
 
+bool is_struct(const mxArray* a) { return a != nullptr && mxIsStruct(a); }
+
 std::vector<std::string> field_names(const mxArray* record) {
   std::vector<std::string> names;
   if (record == nullptr || !mxIsStruct(record)) return names;

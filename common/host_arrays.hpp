@@ -89,6 +89,7 @@ std::int64_t integer(const mxArray* a, const std::string& what);
 // struct, ends the call with a message naming both.
 const mxArray* field(const mxArray* record, const char* record_name, const char* field_name);
 bool has_field(const mxArray* record, const char* field_name);
+bool is_struct(const mxArray* a);
 // The field names of a struct (empty for anything else), in the struct's order.
 std::vector<std::string> field_names(const mxArray* record);
 

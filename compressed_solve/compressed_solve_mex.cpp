@@ -50,7 +50,7 @@ constexpr const char* kOptionNames[] = {"tol",        "factor_tol",     "leaf_si
 mom::compressed::Options read_options(const mxArray* opts) {
   mom::compressed::Options o;
   if (host::is_empty(opts)) return o;
-  if (!mxIsStruct(opts)) mom::fail("badOption", "argument 'opts' must be a struct");
+  if (!host::is_struct(opts)) mom::fail("badOption", "argument 'opts' must be a struct");
   std::string known;
   for (const char* name : kOptionNames) known += (known.empty() ? "" : ", ") + std::string(name);
   for (const std::string& f : host::field_names(opts)) {
