@@ -103,39 +103,7 @@ function [GEOM, seconds] = volume_record(P, T, const, tet_points, face_points, n
   keep = find(any(valid & abs(jump) > tol, 1));
   nf = numel(keep);
 
-  GEOM.TetrahedraTotal = nt;
-  GEOM.EdgesTotal = size(S.Edge, 2);
-  GEOM.FacesNontrivial = nf;
-  GEOM.OrderT = numel(weightsT);
-  GEOM.OrderF = numel(weightsF);
-  GEOM.EdgesTN = S.EdgesTN;
-  GEOM.EdgesTNI = S.EdgesTNI;
-  GEOM.BasisTC = S.BasisTC;
-  GEOM.BasisTCn = S.BasisTC;
-  GEOM.VolumeT = S.VolumeT;
-  GEOM.CenterT = S.CenterT;
-  GEOM.Contrast_real = S.Contrast_real;
-  GEOM.Contrast_imag = S.Contrast_imag;
-  GEOM.EdgesFN = [S.EdgesFN(:, keep); zeros(3, nf)];
-  GEOM.EdgesFNI = S.EdgesFNI(keep);
-  GEOM.DiffContrast_real = [S.DiffContrast_real(:, keep); zeros(3, nf)];
-  GEOM.DiffContrast_imag = [S.DiffContrast_imag(:, keep); zeros(3, nf)];
-  GEOM.CenterF = S.CenterF(:, keep);
-  % Quadrature points: column (t-1)*QT + q of PointsT, (f-1)*QF + q of PointsF.
-  GEOM.PointsT = reshape(reshape(P(:, T), 12, nt)' * kron(coeffT, eye(3)), nt, 3, []);
-  GEOM.PointsT = reshape(permute(GEOM.PointsT, [2 3 1]), 3, []);
-  GEOM.WT = weightsT;
-  F = Faces(:, keep);
-  GEOM.PointsF = reshape(reshape(P(:, F), 9, nf)' * kron(coeffF, eye(3)), nf, 3, []);
-  GEOM.PointsF = reshape(permute(GEOM.PointsF, [2 3 1]), 3, []);
-  GEOM.WF = weightsF;
-  GEOM.Edge = S.Edge;
-  GEOM.MeshP = P;
-  GEOM.MeshT = T;
-  GEOM.MeshFaces = F;
-  GEOM.FaceIndex = keep;
-  GEOM.MeshEdgesTotal = size(Edges, 2);
-  GEOM.MeshVerticesTotal = numel(unique(T(:)));
+  GEOM = volume_geom(S, P, T, Faces, Edges, keep, coeffT, weightsT, coeffF, weightsF);
   seconds.record = toc(clock0);
 
   clock0 = tic();
@@ -144,7 +112,7 @@ function [GEOM, seconds] = volume_record(P, T, const, tet_points, face_points, n
   GEOM.TTJS = reshape(tt.JS, 1, []);
   GEOM.TTSS = reshape(tt.SS, 1, []);
   if nf > 0
-    ff = seam_pairs(P, F, coeffF, weightsF, near_factor(2));
+    ff = seam_pairs(P, GEOM.MeshFaces, coeffF, weightsF, near_factor(2));
   else
     ff = struct('IS', [], 'JS', [], 'SS', []);
   end

@@ -159,38 +159,13 @@ function [GEOM, face_tets, face_sign] = volume_skeleton(P, model, s)
 
   [ct, wt] = tetra_rule(s.tet_points);
   [cf, wf] = triangle_rule(s.face_points);
-  F = Faces(:, used);
-  GEOM.TetrahedraTotal = nt;
-  GEOM.EdgesTotal = size(S.Edge, 2);
-  GEOM.FacesNontrivial = nf;
-  GEOM.OrderT = numel(wt);
-  GEOM.OrderF = numel(wf);
-  GEOM.EdgesTN = S.EdgesTN;
-  GEOM.EdgesTNI = S.EdgesTNI;
-  GEOM.BasisTC = S.BasisTC;
-  GEOM.BasisTCn = S.BasisTC;
-  GEOM.VolumeT = S.VolumeT;
-  GEOM.CenterT = S.CenterT;
+  % The frequency-independent tables; contrasts and jumps are filled per frequency
+  % (model_at_frequency).
+  GEOM = volume_geom(S, P, T, Faces, Edges, find(used), ct, wt, cf, wf);
   GEOM.Contrast_real = zeros(1, nt);
   GEOM.Contrast_imag = zeros(1, nt);
-  GEOM.EdgesFN = [S.EdgesFN(:, used); zeros(3, nf)];
-  GEOM.EdgesFNI = S.EdgesFNI(used);
   GEOM.DiffContrast_real = zeros(6, nf);
   GEOM.DiffContrast_imag = zeros(6, nf);
-  GEOM.CenterF = S.CenterF(:, used);
-  % Quadrature points: column (t-1)*QT + q of PointsT, (f-1)*QF + q of PointsF.
-  pts = reshape(reshape(P(:, T), 12, nt)' * kron(ct, eye(3)), nt, 3, []);
-  GEOM.PointsT = reshape(permute(pts, [2 3 1]), 3, []);
-  GEOM.WT = wt;
-  pts = reshape(reshape(P(:, F), 9, nf)' * kron(cf, eye(3)), nf, 3, []);
-  GEOM.PointsF = reshape(permute(pts, [2 3 1]), 3, []);
-  GEOM.WF = wf;
-  GEOM.Edge = S.Edge;
-  GEOM.MeshP = P;
-  GEOM.MeshT = T;
-  GEOM.MeshFaces = F;
-  GEOM.MeshEdgesTotal = size(Edges, 2);
-  GEOM.MeshVerticesTotal = numel(unique(T(:)));
 end
 
 % Regions whose material records are equal (names aside) share a class number.
