@@ -46,7 +46,7 @@ function [P, t, h] = sphere_surface_mesh(radius, mode, value)
 end
 
 function [P, t] = mesh_once(radius, h)
-  m = gmsh_sphere(radius, h, 2);
+  m = gmsh_sphere(radius, h, 2, 1);
   [P, t] = compact_vertices(m.P, m.tri);
   [ok, info] = check_surface(P, t);
   if ~ok && info.closed && info.oriented && ~info.outward

@@ -1,8 +1,11 @@
 % SPHERE_VOLUME_MESH  Tetrahedral mesh of a sphere or of concentric layers, with gmsh.
 %   [P, T, layer] = sphere_volume_mesh(radii, h)
+%   [P, T, layer] = sphere_volume_mesh(radii, h, grading)
 %
 %   radii  sphere radius, or ascending radii of concentric layers (core first).
 %   h      target element size.
+%   grading  element size at the centre over that at the outer radius (default 1, uniform;
+%          see sphere_geo).
 %
 %   P      3 x Np vertices (only those the tetrahedra use), T 4 x Nt tetrahedra (1-based),
 %   layer  1 x Nt layer of each tetrahedron: 1 for the core (inside radii(1)), i for the
@@ -12,11 +15,15 @@
 %   Example:  [P, T, layer] = sphere_volume_mesh([0.6 1], 0.2);
 %
 %   See also SPHERE_GEO, RUN_GMSH, READ_MSH, VOLUME_RECORD.
-function [P, T, layer] = sphere_volume_mesh(radii, h)
-  if nargin ~= 2
-    error('sphere_volume_mesh:usage', 'usage: [P, T, layer] = sphere_volume_mesh(radii, h)');
+function [P, T, layer] = sphere_volume_mesh(radii, h, grading)
+  if nargin < 2 || nargin > 3
+    error('sphere_volume_mesh:usage', ...
+          'usage: [P, T, layer] = sphere_volume_mesh(radii, h, grading)');
   end
-  m = gmsh_sphere(radii, h, 3);
+  if nargin < 3
+    grading = 1;
+  end
+  m = gmsh_sphere(radii, h, 3, grading);
   if isempty(m.tet)
     error('sphere_volume_mesh:mesh', 'sphere_volume_mesh: gmsh produced no tetrahedra');
   end

@@ -224,26 +224,17 @@ end
 % Ne - Nv + 1 (the coating's mesh is counted the same way) and a metal core adds one
 % unknown per edge of its surface.
 function [P, T, layer] = size_mesh(radii, target)
-  % gmsh's regular meshes give about 7 / h^3 volume unknowns per unit volume.
   volume = 4 / 3 * pi * (radii(end) ^ 3 - (numel(radii) > 1) * radii(1) ^ 3);
-  h = (7 * volume / target) ^ (1 / 3);
-  best = Inf;
-  for attempt = 1:6
-    [P1, T1, layer1] = sphere_volume_mesh(radii, h);
-    [Td, ~, t] = split_mesh(P1, T1, layer1, radii);
-    [~, Edges] = volume_mesh_tables(Td);
-    count = size(Edges, 2) - numel(unique(Td(:))) + 1 + 1.5 * size(t, 2);
-    if abs(count / target - 1) < best
-      best = abs(count / target - 1);
-      P = P1;
-      T = T1;
-      layer = layer1;
-    end
-    if best < 0.03
-      break;
-    end
-    h = h * (count / target) ^ (1 / 3) * (1 + 0.01 * attempt * sign(count - target));
-  end
+  [P, T, layer] = sized_sphere_mesh(radii, target, volume, 1, ...
+                                    @(P, T, layer) count_unknowns(P, T, layer, radii));
+end
+
+% Volume unknowns (Ne - Nv + 1 on the dielectric) plus, with a metal core, about 1.5 surface
+% unknowns per triangle of the core.
+function n = count_unknowns(P, T, layer, radii)
+  [Td, ~, t] = split_mesh(P, T, layer, radii);
+  [~, Edges] = volume_mesh_tables(Td);
+  n = size(Edges, 2) - numel(unique(Td(:))) + 1 + 1.5 * size(t, 2);
 end
 
 % The dielectric tetrahedra and, with a metal core, the core's surface: the boundary faces of

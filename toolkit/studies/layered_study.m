@@ -162,63 +162,16 @@ function result = layered_study(varargin)
   result.err_H = rcs_error(cuts.H, mie.H);
 end
 
-% Mesh and correct the element size until the volume unknown count (Ne - Nv + 1 for a
-% simply connected body) is within 3 % of the target; after six runs the closest is kept.
+% The graded mesh whose volume unknown count (Ne - Nv + 1 for a simply connected body) is
+% within 3 % of the target.
 function [P, T, layer] = size_mesh(radii, target, grading)
-  % About 7 / h^3 unknowns per unit volume; the graded size averages about (1+g)/2 h.
-  h = (7 * 4 / 3 * pi * radii(end) ^ 3 / target) ^ (1 / 3) * (1 + grading) / 2;
-  best = Inf;
-  for attempt = 1:6
-    [P1, T1, layer1] = graded_mesh(radii, h, grading);
-    [~, Edges] = volume_mesh_tables(T1);
-    count = size(Edges, 2) - numel(unique(T1(:))) + 1;
-    if abs(count / target - 1) < best
-      best = abs(count / target - 1);
-      P = P1;
-      T = T1;
-      layer = layer1;
-    end
-    if best < 0.03
-      break;
-    end
-    h = h * (count / target) ^ (1 / 3) * (1 + 0.01 * attempt * sign(count - target));
-  end
+  [P, T, layer] = sized_sphere_mesh(radii, target, 4 / 3 * pi * radii(end) ^ 3, grading, ...
+                                    @count_unknowns);
 end
 
-% Concentric spheres (sphere_geo) meshed by gmsh with the element size grading * h at the
-% centre growing linearly to h at the outer radius; layer numbers from the volume entities.
-function [P, T, layer] = graded_mesh(radii, h, grading)
-  base = tempname();
-  geo = [base '.geo'];
-  msh = [base '.msh'];
-  cleanup = onCleanup(@() delete_files({geo, msh}));
-  sphere_geo(geo, radii, h);
-  fid = fopen(geo, 'a');
-  fprintf(fid, 'Mesh.MeshSizeMin = 0;\nMesh.MeshSizeMax = 1e22;\n');
-  fprintf(fid, 'Mesh.MeshSizeFromPoints = 0;\nMesh.MeshSizeFromCurvature = 0;\n');
-  fprintf(fid, 'Mesh.MeshSizeExtendFromBoundary = 0;\n');
-  fprintf(fid, 'Field[1] = MathEval;\n');
-  fprintf(fid, 'Field[1].F = "%.17g + %.17g * Sqrt(x*x + y*y + z*z)";\n', grading * h, ...
-          (1 - grading) * h / radii(end));
-  fprintf(fid, 'Background Field = 1;\n');
-  fclose(fid);
-  run_gmsh(geo, 3, msh);
-  m = read_msh(msh);
-  [~, ~, layer] = unique(m.tet_geo);
-  layer = reshape(layer, 1, []);
-  if max(layer) ~= numel(radii)
-    error('layered_study:mesh', 'layered_study: %d volumes meshed for %d layers', ...
-          max(layer), numel(radii));
-  end
-  [P, T] = compact_vertices(m.P, m.tet);
-end
-
-function delete_files(files)
-  for i = 1:numel(files)
-    if exist(files{i}, 'file') == 2
-      delete(files{i});
-    end
-  end
+function n = count_unknowns(~, T, ~)
+  [~, Edges] = volume_mesh_tables(T);
+  n = size(Edges, 2) - numel(unique(T(:))) + 1;
 end
 
 % Radial scaling of the vertices that gives every faceted interface the volume of its sphere:
