@@ -30,7 +30,8 @@ struct Options {
   double tol = 1e-4;         // ACA+ tolerance of the compressed matrix
   double factor_tol = 0.0;   // truncation tolerance of the factorisation; 0: max(tol, 1e-2)
   int leaf_size = 128;       // largest cluster of the tree
-  double eta = 2.0;          // admissibility parameter
+  double eta = 3.0;          // admissibility parameter (3: a quarter less memory than 2
+                             // for volume problems at the same time, measured at 2e4 unknowns)
   int refine = -1;           // GMRES refinement: 1 on, 0 off, −1: on when factor_tol > tol
   double refine_tol = 0.0;   // residual target of the refinement; 0: tol
   int max_iterations = 100;  // GMRES operator applications per right-hand side

@@ -21,7 +21,7 @@
 %                            max(tol, 1e-2)): a coarse factorisation is much cheaper, and
 %                            a few refinement steps with the compressed matrix recover tol
 %            leaf_size       largest group of unknowns of the cluster tree (default 128)
-%            eta             admissibility parameter (default 2): two groups are far when the
+%            eta             admissibility parameter (default 3): two groups are far when the
 %                            smaller diameter is at most eta times their distance
 %            refine          true: refine the solution by GMRES with the compressed matrix as
 %                            operator and the factors as preconditioner (default: only when
