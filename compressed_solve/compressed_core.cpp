@@ -127,18 +127,7 @@ Result solve(const EntrySource& z, const double* centres, std::size_t n, const d
   // 3. The factors, in a copy: the compressed matrix stays for the residual and the refinement.
   // When the copy would not fit in the available memory (or when asked), the compressed matrix
   // itself is factorised, at tol: no refinement and no compressed residual then.
-  t0 = std::chrono::steady_clock::now();
   info.in_place = o.in_place || info.matrix_bytes + info.matrix_bytes / 4 > available_memory_bytes();
-  std::optional<HMatrix> copy;
-  if (!info.in_place) copy.emplace(h.copy());
-  HMatrix& f = info.in_place ? h : *copy;
-  f.factorise(info.ldlt ? Factorisation::ldlt : Factorisation::lu,
-              info.in_place ? o.tol : factor_tol);
-  info.time_factorisation = seconds_since(t0);
-  info.factor_bytes = f.storage().entries * sizeof(cplx);
-
-  // 4. Y = A⁻¹·S·V, refined when asked.
-  t0 = std::chrono::steady_clock::now();
   std::vector<cplx>& y = out.x;
   std::vector<cplx> b = make_buffer<cplx>(values, "the right-hand sides");
   for (std::size_t q = 0; q < m; ++q) {
@@ -147,28 +136,50 @@ Result solve(const EntrySource& z, const double* centres, std::size_t n, const d
       b[k] = s[i] * cplx(v_re[k], v_im ? v_im[k] : 0.0);
     }
   }
-  y = b;
-  f.solve(y.data(), m);
-  info.time_solve = seconds_since(t0);
-
-  t0 = std::chrono::steady_clock::now();
   const Apply apply_a = [&h](const cplx* in, cplx* o2) {
     poll_interrupt();
     h.apply(in, o2, 1);
   };
-  const Apply apply_m = [&f, n](const cplx* in, cplx* o2) {
-    std::copy(in, in + n, o2);
-    f.solve(o2, 1);
-  };
-  if (refine && !info.in_place) {
+  // A coarse factorisation is a good preconditioner as long as its error is small against the
+  // matrix's smallest singular values; for the ill-conditioned systems of finely meshed metal
+  // surfaces it may not be, and GMRES then stagnates. Factorise again, ten times finer, until
+  // the refinement converges or the factors are as accurate as the matrix itself.
+  double ft = info.in_place ? o.tol : factor_tol;
+  for (;;) {
+    auto t1 = std::chrono::steady_clock::now();
+    std::optional<HMatrix> copy;
+    if (!info.in_place) copy.emplace(h.copy());
+    HMatrix& f = info.in_place ? h : *copy;
+    f.factorise(info.ldlt ? Factorisation::ldlt : Factorisation::lu, ft);
+    info.time_factorisation += seconds_since(t1);
+    info.factor_bytes = f.storage().entries * sizeof(cplx);
+    info.factor_tol = ft;
+
+    // 4. Y = A⁻¹·S·V, refined when asked.
+    t1 = std::chrono::steady_clock::now();
+    y = b;
+    f.solve(y.data(), m);
+    info.time_solve += seconds_since(t1);
+    if (!refine || info.in_place) break;
+
+    t1 = std::chrono::steady_clock::now();
+    const Apply apply_m = [&f, n](const cplx* in, cplx* o2) {
+      std::copy(in, in + n, o2);
+      f.solve(o2, 1);
+    };
+    info.converged = true;
     for (std::size_t q = 0; q < m; ++q) {
       const GmresResult g = gmres(apply_a, apply_m, b.data() + n * q, y.data() + n * q, n,
                                   refine_tol, o.max_iterations);
       info.iterations += g.iterations;
+      info.converged = info.converged && g.converged;
       poll_interrupt();
     }
+    info.time_refinement += seconds_since(t1);
+    if (info.converged || ft <= o.tol || o.max_iterations == 0) break;
+    ft = std::max(o.tol, ft / 10.0);
+    ++info.refactorisations;
   }
-  info.time_refinement = seconds_since(t0);
 
   // 5. Residuals on the original scale: Z·X − V = S⁻¹·(A·Y − S·V), with X = S·Y.
   t0 = std::chrono::steady_clock::now();

@@ -53,6 +53,9 @@ struct Info {
   bool ldlt = false;               // LDLᵀ (true) or LU (false)
   bool in_place = false;           // the compressed matrix itself was factorised
   int iterations = 0;              // GMRES operator applications, all right-hand sides
+  double factor_tol = 0.0;         // truncation tolerance of the factors finally used
+  int refactorisations = 0;        // finer factorisations after a stagnating refinement
+  bool converged = true;           // every refinement reached its residual target
   // Wall-clock seconds of each phase.
   double time_diagonal = 0.0, time_assembly = 0.0, time_factorisation = 0.0, time_solve = 0.0,
          time_refinement = 0.0, time_residual = 0.0;

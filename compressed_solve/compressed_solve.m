@@ -19,7 +19,10 @@
 %                            agrees with the dense one to about 10*tol relative
 %            factor_tol      truncation tolerance of the factorisation (default
 %                            max(tol, 1e-2)): a coarse factorisation is much cheaper, and
-%                            a few refinement steps with the compressed matrix recover tol
+%                            a few refinement steps with the compressed matrix recover tol;
+%                            when the refinement stagnates (ill-conditioned systems, e.g.
+%                            finely meshed metal), the matrix is factorised again ten times
+%                            finer, down to tol
 %            leaf_size       largest group of unknowns of the cluster tree (default 128)
 %            eta             admissibility parameter (default 3): two groups are far when the
 %                            smaller diameter is at most eta times their distance
@@ -45,8 +48,12 @@
 %          (matrix_bytes / (16*N^2), the dense matrix); largest_rank (largest cross-
 %          approximation rank of a far block); full_blocks, low_rank_blocks; ldlt (1 for
 %          L*D*L.', 0 for L*U); in_place (1 when the matrix itself was factorised);
-%          iterations (GMRES, all columns); tol, factor_tol; time (seconds
+%          iterations (GMRES, all columns); refactorisations (finer factorisations after a
+%          stagnating refinement); tol, factor_tol (of the factors finally used); time (seconds
 %          of each phase: diagonal, assembly, factorisation, solve, refinement, residual, total).
+%
+%   A refinement that still misses refine_tol after max_iterations steps with factors at tol
+%   ends with the warning compressed_solve:notConverged; X is then the best solution found.
 %
 %   As HYBRID_MATRIX, the system is equilibrated by D = diag(1./sqrt(abs(diag(Z)))) before it
 %   is compressed, so that one relative tolerance serves surface and volume unknowns alike.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <vector>
@@ -104,7 +105,8 @@ host::Array info_struct(const mom::compressed::Info& i, std::size_t n, const mom
                                    i.time_solve + i.time_refinement + i.time_residual));
   host::StructResult s({"unknowns", "residual", "scaled_residual", "exact_residual", "matrix_bytes", "factor_bytes",
                         "compression_ratio", "largest_rank", "full_blocks", "low_rank_blocks",
-                        "ldlt", "in_place", "iterations", "tol", "factor_tol", "time"});
+                        "ldlt", "in_place", "iterations", "refactorisations", "tol",
+                        "factor_tol", "time"});
   s.set("unknowns", host::make_scalar(static_cast<double>(n)));
   const double nan = std::numeric_limits<double>::quiet_NaN();
   s.set("residual", host::make_scalar(i.residual < 0.0 ? nan : i.residual));
@@ -122,7 +124,8 @@ host::Array info_struct(const mom::compressed::Info& i, std::size_t n, const mom
   s.set("in_place", host::make_scalar(i.in_place ? 1.0 : 0.0));
   s.set("iterations", host::make_scalar(i.iterations));
   s.set("tol", host::make_scalar(o.tol));
-  s.set("factor_tol", host::make_scalar(o.factor_tol > 0.0 ? o.factor_tol : std::max(o.tol, 1e-2)));
+  s.set("refactorisations", host::make_scalar(i.refactorisations));
+  s.set("factor_tol", host::make_scalar(i.factor_tol));
   s.set("time", t.release());
   return s.release();
 }
@@ -158,6 +161,15 @@ void compressed_solve(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]
   const mom::compressed::Result r =
       mom::compressed::solve(source, centres.data(), n, v.re, v.im, m, options);
 
+  if (!r.info.converged) {
+    char message[200];
+    std::snprintf(message, sizeof message,
+                  "the refinement did not reach its residual target within max_iterations "
+                  "(%d) GMRES steps per right-hand side; info.residual gives the residual "
+                  "reached",
+                  options.max_iterations);
+    host::warning("notConverged", message);
+  }
   host::ComplexResult out = host::make_complex(n * m, 1);
   for (std::size_t q = 0; q < n * m; ++q) {
     out.re[q] = r.x[q].real();

@@ -145,6 +145,31 @@ TEST(CompressedSolve, RefinementReachesTheOperatorsAccuracy) {
   EXPECT_LT(relative_error(u.x, ref), 1e-7);
 }
 
+// A refinement that stagnates within its step budget gets finer factors, ten times finer each
+// time, until it converges; with no steps allowed nothing is factorised again.
+TEST(CompressedSolve, StagnatingRefinementFactorisesAgainFiner) {
+  ScaledKernel z(9);
+  const std::size_t n = z.order();
+  const Rhs v(n, 1);
+  const std::vector<cplx> ref = dense_solution(z, v.re.data(), v.im.data(), 1);
+  mom::compressed::Options o;
+  o.tol = 1e-11;
+  o.factor_tol = 1e-2;
+  o.leaf_size = 32;
+  o.max_iterations = 1;
+  const mom::compressed::Result r = mom::compressed::solve(z, z.points(), n, v.re.data(), v.im.data(), 1, o);
+  EXPECT_GT(r.info.refactorisations, 0);
+  EXPECT_NEAR(r.info.factor_tol, 1e-2 * std::pow(10.0, -r.info.refactorisations), 1e-20);
+  EXPECT_TRUE(r.info.converged);
+  EXPECT_LT(relative_error(r.x, ref), 1e-9);
+
+  o.max_iterations = 0;
+  const mom::compressed::Result none = mom::compressed::solve(z, z.points(), n, v.re.data(), v.im.data(), 1, o);
+  EXPECT_EQ(none.info.refactorisations, 0);
+  EXPECT_EQ(none.info.factor_tol, 1e-2);
+  EXPECT_FALSE(none.info.converged);
+}
+
 TEST(CompressedSolve, RejectsBadOptions) {
   mom::compressed::Options o;
   o.tol = 0.0;

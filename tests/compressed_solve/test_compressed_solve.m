@@ -85,6 +85,15 @@ assert(info.ldlt == 0 && relative(x, xd) < 1e-5);
 assert(info.in_place == 1 && isnan(info.residual) && info.iterations == 0);
 assert(relative(x, xd) < 1e-4, sprintf('in place: error %g', relative(x, xd)));
 
+% A refinement that cannot reach its target (no GMRES step allowed) is not presented as a
+% success: the identified warning, and the residual reached.
+lastwarn('');
+[x, info] = compressed_solve(g, [], k, w, 0, V, ...
+                             struct('leaf_size', 16, 'tol', 1e-7, 'max_iterations', 0));
+[~, id] = lastwarn();
+assert(strcmp(id, 'compressed_solve:notConverged') && info.scaled_residual > 1e-7);
+assert(info.refactorisations == 0 && info.factor_tol == 1e-2);
+
 % Malformed input: identified errors naming the argument or option.
 expect_error(@() compressed_solve(g, [], k, w, 0, ones(3, 1)), 'compressed_solve:badSize');
 expect_error(@() compressed_solve(g, [], k, w, 0, V, 3), 'compressed_solve:badOption');
