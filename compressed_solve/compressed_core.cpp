@@ -169,11 +169,14 @@ Result solve(const EntrySource& z, const double* centres, std::size_t n, const d
     };
     info.converged = true;
     for (std::size_t q = 0; q < m; ++q) {
+      // While finer factors are possible, a restart cycle that does not halve the residual
+      // ends the refinement: the finer factors will do better than many more steps.
       const GmresResult g = gmres(apply_a, apply_m, b.data() + n * q, y.data() + n * q, n,
-                                  refine_tol, o.max_iterations);
+                                  refine_tol, o.max_iterations, 30, ft > o.tol ? 2.0 : 0.0);
       info.iterations += g.iterations;
       info.converged = info.converged && g.converged;
       poll_interrupt();
+      if (!g.converged && ft > o.tol && o.max_iterations > 0) break;  // finer factors next
     }
     info.time_refinement += seconds_since(t1);
     if (info.converged || ft <= o.tol || o.max_iterations == 0) break;

@@ -20,9 +20,10 @@
 %            factor_tol      truncation tolerance of the factorisation (default
 %                            max(tol, 1e-2)): a coarse factorisation is much cheaper, and
 %                            a few refinement steps with the compressed matrix recover tol;
-%                            when the refinement stagnates (ill-conditioned systems, e.g.
-%                            finely meshed metal), the matrix is factorised again ten times
-%                            finer, down to tol
+%                            when the refinement stagnates (a restart cycle of 30 steps
+%                            that does not halve the residual, or max_iterations reached;
+%                            ill-conditioned systems, e.g. finely meshed metal), the matrix
+%                            is factorised again ten times finer, down to tol
 %            leaf_size       largest group of unknowns of the cluster tree (default 128)
 %            eta             admissibility parameter (default 3): two groups are far when the
 %                            smaller diameter is at most eta times their distance

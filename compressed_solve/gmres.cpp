@@ -26,7 +26,7 @@ cplx dot(const cplx* u, const cplx* v, std::size_t n) {  // uᴴ·v
 }  // namespace
 
 GmresResult gmres(const Apply& a, const Apply& m_inverse, const cplx* b, cplx* x, std::size_t n,
-                  double tolerance, int max_iterations, int restart) {
+                  double tolerance, int max_iterations, int restart, double stall_factor) {
   GmresResult out;
   const double bnorm = norm2(b, n);
   if (bnorm == 0.0) {
@@ -51,6 +51,7 @@ GmresResult gmres(const Apply& a, const Apply& m_inverse, const cplx* b, cplx* x
   double beta = residual(v.data());
   out.residual = beta / bnorm;
   while (out.residual > tolerance && out.iterations < max_iterations) {
+    const double cycle_start = out.residual;
     for (std::size_t i = 0; i < n; ++i) v[i] /= beta;
     std::fill(g.begin(), g.end(), cplx(0.0, 0.0));
     g[0] = beta;
@@ -114,6 +115,11 @@ GmresResult gmres(const Apply& a, const Apply& m_inverse, const cplx* b, cplx* x
     beta = residual(v.data());
     out.residual = beta / bnorm;
     if (beta == 0.0) break;
+    if (stall_factor > 1.0 && k == k_max && out.residual > tolerance &&
+        out.residual * stall_factor > cycle_start) {
+      out.stalled = true;
+      break;
+    }
   }
   out.converged = out.residual <= tolerance;
   return out;

@@ -16,13 +16,16 @@ struct GmresResult {
   int iterations = 0;      // operator applications after the initial residual
   double residual = 0.0;   // ‖b − A·x‖/‖b‖ at the end (recomputed, not the recurrence's value)
   bool converged = false;  // residual ≤ tolerance
+  bool stalled = false;    // stopped early: a whole restart cycle fell short of `stall_factor`
 };
 
 // x (n values) holds the start on entry and the solution on return. Stops when the relative
 // residual reaches `tolerance` or after `max_iterations` operator applications; `restart` is
-// the Krylov dimension between restarts.
+// the Krylov dimension between restarts. With `stall_factor` > 1 it also stops after a whole
+// restart cycle that lowered the residual by less than that factor: a caller with a better
+// preconditioner at hand would rather use it than go on.
 GmresResult gmres(const Apply& a, const Apply& m_inverse, const std::complex<double>* b,
                   std::complex<double>* x, std::size_t n, double tolerance, int max_iterations,
-                  int restart = 30);
+                  int restart = 30, double stall_factor = 0.0);
 
 }  // namespace mom::compressed

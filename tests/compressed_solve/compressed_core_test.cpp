@@ -217,7 +217,15 @@ TEST(Gmres, SolvesASmallSystem) {
       s += std::norm(x_true[i]);
     }
     EXPECT_LT(std::sqrt(e / s), 1e-10) << restart;
+    EXPECT_FALSE(g.stalled);
   }
+  // A cycle must cut the residual a millionfold or GMRES gives up after it.
+  std::fill(x.begin(), x.end(), cplx(0.0, 0.0));
+  const mom::compressed::GmresResult g =
+      mom::compressed::gmres(apply, jacobi, b.data(), x.data(), n, 1e-12, 400, 2, 1e6);
+  EXPECT_TRUE(g.stalled);
+  EXPECT_FALSE(g.converged);
+  EXPECT_EQ(g.iterations, 2);
 }
 
 }  // namespace
