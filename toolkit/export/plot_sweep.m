@@ -59,9 +59,6 @@ function ok = plot_sweep(filename, x, Y, labels, xlabel_text, ylabel_text, title
     legend(labels{:});
     print_png(fig, filename, 800, 500);
     close(fig);
-    if ~exist(filename, 'file')
-      error('the graphics toolkit wrote no file');
-    end
   catch err
     ok = false;
     fprintf('no plot written to %s (%s)\n', filename, err.message);

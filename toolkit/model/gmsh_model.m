@@ -331,7 +331,7 @@ function check_overlap(P, tet, region, regions)
     a = region(first(which(twice)));
     b = region(twice);
     error('gmsh_model:overlap', ['gmsh_model: dielectric volumes %s and %s overlap: they ' ...
-          'share tetrahedra'], region_label(regions(a)), region_label(regions(b)));
+          'share tetrahedra'], group_label(regions(a)), group_label(regions(b)));
   end
   faces = sort(reshape(tet([2 3 4 1 3 4 1 2 4 1 2 3], :), 3, []), 1)';
   [~, ~, which] = unique(faces, 'rows');
@@ -343,15 +343,7 @@ function check_overlap(P, tet, region, regions)
   hit = centroid_inside(P, tet, region);
   if ~isempty(hit)
     error('gmsh_model:overlap', ['gmsh_model: dielectric volumes %s and %s overlap: their ' ...
-          'meshes intersect'], region_label(regions(hit(1))), region_label(regions(hit(2))));
-  end
-end
-
-function s = region_label(r)
-  if isempty(r.name)
-    s = sprintf('%d', r.tag);
-  else
-    s = sprintf('"%s" (%d)', r.name, r.tag);
+          'meshes intersect'], group_label(regions(hit(1))), group_label(regions(hit(2))));
   end
 end
 

@@ -64,9 +64,6 @@ function ok = plot_rcs_cuts(plot_file, results, titles, area)
     xlabel('scattering angle from forward direction [deg]');
     print_png(fig, plot_file, 900, 300 * numel(results) + 100);
     close(fig);
-    if ~exist(plot_file, 'file')
-      error('the graphics toolkit wrote no file');
-    end
     fprintf('plot written to %s\n', plot_file);
   catch err
     ok = false;
